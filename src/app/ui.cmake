@@ -1,0 +1,1 @@
+# The windows of src/app are added to varentis_ui here.

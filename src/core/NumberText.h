@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Number text as the operator types it and as files store it. Both directions are
+// locale-free: "." is the decimal point whatever LC_NUMERIC says.
+namespace varentis {
+
+// Reads optional leading blanks, an optional sign, digits with an optional fraction and an
+// optional exponent, and nothing after. Anything else (empty text, letters, "1e999", "nan",
+// "inf", a sign alone) gives 0 and sets *valid to false.
+double readNumber(std::string_view text, bool* valid = nullptr);
+
+// Fixed-point text with exactly `decimals` digits after the point (none and no point for
+// 0), no leading blanks, "-" for negatives. A value that rounds to zero has no "-".
+std::string text(double value, int decimals);
+
+// Appends the same text to `out` without building a temporary string; for the file
+// writers that format millions of numbers.
+void appendText(std::string& out, double value, int decimals);
+
+// Nearest integer, halves to the even one. NaN gives 0; values beyond the 64-bit range
+// are clamped to it.
+std::int64_t rnd(double value);
+
+} // namespace varentis

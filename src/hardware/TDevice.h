@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace varentis {
+
+// Current ranges of the PMT amplifier; index 0 is the least sensitive.
+inline constexpr std::array<double, 6> PMTRangeFullScale{1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
+// Amperes per converter count, nominal (a decimal constant, not full scale / 2048).
+inline constexpr std::array<double, 6> PMTNominalScale{4.883e-7,  4.883e-8,  4.883e-9,
+                                                       4.883e-10, 4.883e-11, 4.883e-12};
+
+// The module driver: every part of the program reaches the five instrument modules only
+// through this one object. All operations take and return SI units and report no error.
+// The device test dialog derives from it; the driver itself needs no widgets.
+class TDevice {
+public:
+    TDevice();
+    TDevice(const TDevice&) = delete;
+    TDevice& operator=(const TDevice&) = delete;
+    virtual ~TDevice() = default;
+
+    // Bus primitives: the exact strobe sequences on the data and control ports.
+    void SetPort(std::uint8_t Address, std::uint8_t Value);
+    std::uint8_t ReadPort(std::uint8_t Address);
+
+    // PMT detector.
+    void PMTOn(double Voltage, double Current); // V, A (the current selects the range)
+    void PMTSetVoltage(double Voltage);         // V, limited to 0 .. PMTMaxVoltage
+    void PMTSetCurrent(double Current);         // A, sign ignored
+    void PMTOff();
+    double PMTGetCurrent(); // A, signed
+    void PMTCalculateCFactors();
+    bool PMTTest();
+
+    // Programmable timer (10 µs counts).
+    void TimerStart();
+    void TimerStop();
+    void TimerReset();
+    double GetTime(); // s
+
+    // Valves (bit 0 = V1) and pump.
+    void SetValve(std::uint8_t Index, bool On);
+    void SetValves(std::uint16_t Mask);
+    void PumpRun(double Speed); // percent of full speed, sign = direction
+    void PumpStop();
+
+    // Identifies every module; filled in by the device test.
+    virtual bool DeviceTest() { return true; }
+
+    // Fields, in the order of the register copies and calibration.
+    std::uint16_t ValveState = 0;
+    std::uint8_t PMTControl = 0;
+    std::uint8_t PMTAcqControl = 0;
+    std::uint8_t EcellControl = 0;
+    double PMTMaxVoltage = 0.0;    // V
+    double PMTVoltageFactor = 0.0; // dimensionless
+    std::array<std::string, 6> CurrentZeroText;
+    std::array<std::string, 6> CurrentFactorText;
+    std::array<double, 6> CurrentZero{};  // converter counts
+    std::array<double, 6> CurrentScale{}; // A per count
+    std::uint8_t PMTRange = 0;
+    std::uint8_t EcellRange = 0;
+};
+
+} // namespace varentis
