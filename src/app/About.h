@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDialog>
+
+namespace varentis {
+
+// Program name and version.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+};
+
+} // namespace varentis
