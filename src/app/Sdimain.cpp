@@ -1,13 +1,27 @@
 #include "app/Sdimain.h"
 
+#include "app/About.h"
 #include "app/AppWindows.h"
 #include "app/PaintBox.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
 #include "hardware/TDevice.h"
+#include "hardware/TVicPort.h"
+#include "documents/AtomicFile.h"
+#include "documents/DataFile.h"
+#include "graph/QPainterCanvas.h"
+#include "measurement/potentials.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTextBrowser>
+#include <QUrl>
+#include <cstdio>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -54,8 +68,8 @@ QLabel* makeReadout(const QString& name, const QString& hint, QWidget* parent) {
 
 } // namespace
 
-TSDIAppForm::TSDIAppForm(AppWindows* windows, QWidget* parent)
-    : QMainWindow(parent), windows_(windows) {
+TSDIAppForm::TSDIAppForm(const QString& iniPath, AppWindows* windows, QWidget* parent)
+    : QMainWindow(parent), windows_(windows), iniPath_(iniPath) {
     setObjectName("SDIAppForm");
     setWindowTitle("Varentis");
 
@@ -91,11 +105,49 @@ TSDIAppForm::TSDIAppForm(AppWindows* windows, QWidget* parent)
     setMinimumHeight(508);
 
     showRunState(RunState::Stopped);
+    FormCreate();
 }
 
 TSDIAppForm::~TSDIAppForm() = default;
 
+void TSDIAppForm::FormCreate() {
+    registerControls();
+    if (!iniPath_.isEmpty()) {
+        const ProfileStore store = readSettingsFile(iniPath_.toStdString());
+        loadCreationSettings(store, controls_);
+    }
+    Label11->setText(ComboBox1->currentText());
+    port_ = std::make_unique<TVicPort>();
+    port_->Open(); // a port that cannot be opened shows up in the device test
+}
+
+void TSDIAppForm::registerControls() {
+    for (QObject* o : {static_cast<QObject*>(Edit2), Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
+                       Edit9, Edit10, ComboBox1, ComboBox2, ComboBox3, ComboBox4, Label11})
+        controls_.add(o->objectName(), o);
+    for (QObject* o : {static_cast<QObject*>(UsingPotentiostat), ShowPotential, DrawCurrent,
+                       ShowPump, UsingPump, ShowValves, UsingValves, PotentialEdit, PumpEdit,
+                       Memo1, Memo2, Panel5, Panel6, Panel7, Panel8, Panel9})
+        controls_.add(o->objectName(), o);
+    for (QAction* a : {Stopifmaxtime1, Changerange1, Detectoroff}) controls_.add(a->objectName(), a);
+}
+
 void TSDIAppForm::attachDevice(TDevice& device) {
+    if (windows_) {
+        // Controls of the other windows go by "TClass.Name".
+        const std::pair<QWidget*, const char*> owners[] = {
+            {(QWidget*)windows_->potential, "TPotential"}, {(QWidget*)windows_->pmtSetup, "TPMTSetup"},
+            {(QWidget*)windows_->pump, "TPump"},           {(QWidget*)windows_->margins, "TForm2"},
+            {(QWidget*)windows_->printRep, "TPrintRep"},   {(QWidget*)windows_->viewData, "TViewdata"}};
+        for (auto [w, cls] : owners) {
+            if (!w) continue;
+            for (QWidget* child : w->findChildren<QWidget*>())
+                if (!child->objectName().isEmpty() && !child->objectName().startsWith("qt_"))
+                    controls_.add(QString(cls) + "." + child->objectName(), child);
+        }
+        if (windows_->potential)
+            connect(windows_->potential, &TPotential::axesChanged, this, &TSDIAppForm::Redraw);
+    }
     device_ = &device;
     run_ = std::make_unique<RunControl>(device, *this, store_);
     run_->Period = periodSeconds_;
@@ -143,6 +195,13 @@ void TSDIAppForm::buildActions() {
     for (QAction* a : {Stopifmaxtime1, Changerange1, Detectoroff}) a->setCheckable(true);
     // The option items only toggle their own check mark; the run reads them when needed.
 
+    connect(FileNew1, &QAction::triggered, this, &TSDIAppForm::FileNew1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &TSDIAppForm::FileOpen1Execute);
+    connect(FileSave1, &QAction::triggered, this, &TSDIAppForm::FileSave1Execute);
+    connect(FileSaveAs1, &QAction::triggered, this, &TSDIAppForm::FileSave1Execute);
+    connect(FileExit1, &QAction::triggered, this, &TSDIAppForm::FileExit1Execute);
+    connect(Helpindex1, &QAction::triggered, this, &TSDIAppForm::Helpindex1Click);
+    connect(HelpAbout1, &QAction::triggered, this, &TSDIAppForm::HelpAbout1Execute);
     connect(Run1, &QAction::triggered, this, &TSDIAppForm::BitBtn1Click);
     connect(Pause1, &QAction::triggered, this, &TSDIAppForm::BitBtn2Click);
     connect(Stop1, &QAction::triggered, this, &TSDIAppForm::BitBtn3Click);
@@ -467,6 +526,14 @@ void TSDIAppForm::showEvent(QShowEvent* event) {
 void TSDIAppForm::FormActivate() {
     if (activated_) return;
     activated_ = true;
+    if (device_ && !iniPath_.isEmpty()) {
+        const ProfileStore store = readSettingsFile(iniPath_.toStdString());
+        SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
+                                colorValues_, page_};
+        loadActivationSettings(store, targets);
+        device_->PMTMaxVoltage = readNumber(controls_.text("TPMTSetup.MaxVoltage"));
+        device_->PMTVoltageFactor = readNumber(controls_.text("TPMTSetup.VFactor"));
+    }
     if (device_) device_->PMTCalculateCFactors();
     SetPeriod();
     DrawGraph();
@@ -557,6 +624,8 @@ bool TSDIAppForm::resolveUnsavedData() {
     return saveDocument();
 }
 
+bool TSDIAppForm::askUnsavedData() { return resolveUnsavedData(); }
+
 bool TSDIAppForm::usingPotentiostat() { return UsingPotentiostat->isChecked(); }
 bool TSDIAppForm::usingValves() { return UsingValves->isChecked(); }
 bool TSDIAppForm::usingPump() { return UsingPump->isChecked(); }
@@ -604,6 +673,30 @@ void TSDIAppForm::showLiveSignal(const std::string& text, double rawSignal) {
 
 void TSDIAppForm::fullRedraw() { DrawGraph(); }
 
+RunScale TSDIAppForm::runScale() {
+    RunScale r;
+    r.XMax = scale_.XMax;
+    r.XUnitFactor = scale_.XUnitFactor;
+    r.XDecimals = scale_.XDecimals;
+    r.XUnitName = ComboBox2->currentText().toStdString();
+    r.YUnitFactor = scale_.YUnitFactor;
+    r.YDecimals = scale_.YDecimals;
+    r.YUnitName = ComboBox1->currentText().toStdString();
+    r.ZeroLine = scale_.ZeroLine;
+    r.SignalRangeMagnitude = scale_.SignalRangeMagnitude;
+    r.CurrentRangeMagnitude = scale_.CurrentRangeMagnitude;
+    r.CurrentUnitFactor = scale_.CurUnitFactor;
+    r.CurrentDecimals = scale_.CurrentDecimals;
+    r.CurrentUnitName = controls_.itemText("TPotential.CUnits");
+    return r;
+}
+
+void TSDIAppForm::resetLivePlot() { startLiveTrace(scale_); }
+
+void TSDIAppForm::drawPoint(double time, double signal, double current) {
+    DrawPoint(time, signal, current);
+}
+
 void TSDIAppForm::setValves(std::uint16_t mask) {
     if (!UsingValves->isChecked()) return;
     if (device_) device_->SetValves(mask);
@@ -620,5 +713,263 @@ void TSDIAppForm::potentiostatOn(bool, double, double) {}
 void TSDIAppForm::potentiostatSetPotential(double) {}
 void TSDIAppForm::potentiostatOff() {}
 double TSDIAppForm::potentiostatCurrent() { return 0.0; }
+
+// ---- Graph ----------------------------------------------------------------------------
+
+ScaleSettings TSDIAppForm::scaleSettings() const {
+    ScaleSettings st;
+    st.XMin = Edit4->text().toStdString();
+    st.XMax = Edit5->text().toStdString();
+    st.XUnits = ComboBox2->currentIndex();
+    st.YMin = Edit2->text().toStdString();
+    st.YMax = Edit3->text().toStdString();
+    st.YUnits = ComboBox1->currentIndex();
+    st.Zero = Edit8->text().toStdString();
+    st.PotentialMin = controls_.text("TPotential.PMin");
+    st.PotentialMax = controls_.text("TPotential.PMax");
+    st.CurrentMin = controls_.text("TPotential.CMin");
+    st.CurrentMax = controls_.text("TPotential.CMax");
+    st.CurrentUnits = controls_.itemIndex("TPotential.CUnits");
+    if (st.PotentialMin.empty() && !windows_) {
+        // Without the potential window (tests of the main window alone) the defaults apply.
+        ScaleSettings defaults;
+        st.PotentialMin = defaults.PotentialMin;
+        st.PotentialMax = defaults.PotentialMax;
+        st.CurrentMin = defaults.CurrentMin;
+        st.CurrentMax = defaults.CurrentMax;
+        st.CurrentUnits = defaults.CurrentUnits;
+    }
+    return st;
+}
+
+PlotContent TSDIAppForm::plotContent() const {
+    PlotContent c;
+    c.Points = &store_;
+    if (run_) {
+        c.Pump = &run_->Pump;
+        c.Potential = &run_->Potential;
+    }
+    c.CycleTime = cycleTime_;
+    c.ShowPump = ShowPump->isChecked();
+    c.ShowPotential = ShowPotential->isChecked();
+    c.UsingPotentiostat = UsingPotentiostat->isChecked();
+    c.DrawCurrent = DrawCurrent->isChecked();
+    c.Colors.Valves = static_cast<ColorRef>(colorValues_.Valves);
+    c.Colors.ValveBkg = static_cast<ColorRef>(colorValues_.ValveBkg);
+    c.Colors.PMT = static_cast<ColorRef>(colorValues_.PMT);
+    c.Colors.Potential = static_cast<ColorRef>(colorValues_.Potential);
+    c.Colors.Current = static_cast<ColorRef>(colorValues_.Current);
+    c.Colors.Pump = static_cast<ColorRef>(colorValues_.Pump);
+    c.Colors.Bkg = static_cast<ColorRef>(colorValues_.Bkg);
+    c.Width = PaintBox2->width();
+    c.Height = PaintBox2->height();
+    return c;
+}
+
+void TSDIAppForm::DrawGraph() {
+    ++redrawCount_;
+    ScaleResult r = XYFactors(scaleSettings(), PaintBox2->width(), PaintBox2->height(), scale_);
+    scale_ = r.Scale;
+    if (r.Label5) Label5->setText(QString::fromStdString(*r.Label5));
+    if (r.Label6) Label6->setText(QString::fromStdString(*r.Label6));
+    if (r.Label7) Label7->setText(QString::fromStdString(*r.Label7));
+    if (r.Label8) Label8->setText(QString::fromStdString(*r.Label8));
+    if (run_) {
+        // One program step for the whole cycle until the program texts are parsed.
+        run_->Pump = oneStepPumpSchedule(fieldValue(PumpEdit), cycleTime_);
+        run_->Potential =
+            oneStepPotentialSchedule(fieldValue(PotentialEdit) * PotentialUnitFactor, cycleTime_);
+    }
+    Label11->setText(ComboBox1->currentText());
+    scale_.DampingFactor = dampingFactor(Edit7->text().toStdString(), ComboBox4->currentIndex(),
+                                         periodSeconds_);
+    placePlot();
+
+    QImage& image = PaintBox2->image();
+    QPainter painter(&image);
+    QPainterCanvas canvas(painter);
+    const ZeroLabel zero = drawSignalGraph(canvas, scale_, plotContent());
+    painter.end();
+    Label9->setVisible(zero.Visible);
+    if (zero.Visible) Label9->move(Label9->x(), zero.Top + PaintBox2->y() - 6);
+    PaintBox2->update();
+}
+
+void TSDIAppForm::DrawPoint(double time, double signal, double current) {
+    QImage& image = PaintBox2->image();
+    QPainter painter(&image);
+    QPainterCanvas canvas(painter);
+    drawPoint(canvas, scale_, plotContent(), time, signal, current);
+    painter.end();
+    PaintBox2->update();
+}
+
+// ---- Documents ------------------------------------------------------------------------
+
+void TSDIAppForm::showError(const QString& message) {
+    if (quietErrors) std::fprintf(stderr, "varentis: %s\n", message.toLocal8Bit().constData());
+    else QMessageBox::critical(this, windowTitle(), message);
+}
+
+void TSDIAppForm::setDocumentCaption() {
+    setWindowTitle(CurrentFileName.isEmpty()
+                       ? QString("Varentis")
+                       : "Varentis - [" + QFileInfo(CurrentFileName).fileName() + "]");
+}
+
+void TSDIAppForm::FileNew1Execute() {
+    if (!askUnsavedData()) return;
+    store_.clear();
+    DataSaved = false;
+    CurrentFileName.clear();
+    DrawGraph();
+    setWindowTitle("Varentis");
+}
+
+QString TSDIAppForm::saveToFile(const QString& path) {
+    const QString statusBeforeSave = Panel5->text();
+    Panel5->setText("Saving");
+    DataColumns columns;
+    columns.factors.time = scale_.XUnitFactor;
+    columns.factors.signal = scale_.YUnitFactor;
+    columns.factors.current = scale_.CurUnitFactor;
+    columns.XDecimals = scale_.XDecimals;
+    columns.YDecimals = scale_.YDecimals;
+    columns.CurrentDecimals = scale_.CurrentDecimals;
+    columns.periodSeconds = periodSeconds_;
+    const std::string bytes = writeDataFile(controls_, store_, columns);
+    if (auto error = writeFileAtomically(path.toStdString(), bytes)) {
+        // The previous file is untouched and nothing here changes.
+        Panel5->setText(statusBeforeSave);
+        return QString::fromStdString(*error);
+    }
+    DataSaved = true;
+    Panel5->setText(statusBeforeSave);
+    CurrentFileName = path;
+    setDocumentCaption();
+    return {};
+}
+
+bool TSDIAppForm::saveDocument() {
+    QFileDialog dialog(this, "Save", saveName_, "Data Files (*.vrd)");
+    dialog.setObjectName("SaveDialog");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("vrd");
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    const QString path = dialog.selectedFiles().first();
+    saveName_ = path;
+    const QString error = saveToFile(path);
+    if (!error.isEmpty()) {
+        showError(error);
+        return false;
+    }
+    return true;
+}
+
+void TSDIAppForm::FileSave1Execute() { saveDocument(); }
+
+namespace {
+// The window's share of Open between the reader's passes.
+class OpenHooks : public DataFileReadHooks {
+public:
+    explicit OpenHooks(std::function<void()> period, std::function<ColumnFactors()> scaling)
+        : period_(std::move(period)), scaling_(std::move(scaling)) {}
+    void applyPeriod() override { period_(); }
+    ColumnFactors recomputeScaling() override { return scaling_(); }
+
+private:
+    std::function<void()> period_;
+    std::function<ColumnFactors()> scaling_;
+};
+} // namespace
+
+QString TSDIAppForm::openFile(const QString& path) {
+    std::string bytes;
+    if (auto error = readWholeFile(path.toStdString(), bytes)) return QString::fromStdString(*error);
+    if (Timer1.isActive()) BitBtn3Click();
+    Panel5->setText("Loading");
+    OpenHooks hooks([this] { SetPeriod(); },
+                    [this] {
+                        ScaleResult r = XYFactors(scaleSettings(), PaintBox2->width(),
+                                                  PaintBox2->height(), scale_);
+                        scale_ = r.Scale;
+                        return ColumnFactors{scale_.XUnitFactor, scale_.YUnitFactor,
+                                             scale_.CurUnitFactor};
+                    });
+    readDataFile(bytes, controls_, store_, hooks);
+    Label11->setText(ComboBox1->currentText());
+    Panel5->clear();
+    DrawGraph();
+    CurrentFileName = path;
+    DataSaved = true; // what was just opened is on disk
+    setDocumentCaption();
+    return {};
+}
+
+void TSDIAppForm::FileOpen1Execute() {
+    if (!askUnsavedData()) return;
+    const QString path = QFileDialog::getOpenFileName(
+        this, "Open", openDir_, "Data Files (*.vrd);;All Files (*.*)");
+    if (path.isEmpty()) return;
+    openDir_ = path;
+    const QString error = openFile(path);
+    if (!error.isEmpty()) showError(error);
+}
+
+// ---- Shell ----------------------------------------------------------------------------
+
+void TSDIAppForm::FileExit1Execute() { close(); }
+
+void TSDIAppForm::closeEvent(QCloseEvent* event) {
+    // Every way of closing asks about unsaved data; Cancel keeps the program (and any
+    // measurement) going.
+    if (askOnClose && !askUnsavedData()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TSDIAppForm::FormClose() {
+    if (run_) run_->stop(); // nothing to do when no run is in progress
+    if (!iniPath_.isEmpty() && device_) {
+        ProfileStore store = readSettingsFile(iniPath_.toStdString());
+        SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
+                                colorValues_, page_};
+        storeSettings(store, targets);
+        if (auto error = writeSettingsFile(iniPath_.toStdString(), store))
+            showError(QString::fromStdString(*error));
+    }
+    if (port_) {
+        port_->Close();
+        port_.reset();
+    }
+}
+
+void TSDIAppForm::Helpindex1Click() {
+    const QString path = QDir(QApplication::applicationDirPath()).filePath("quelm.hlp");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showError("Cannot open the help file " + path);
+        return;
+    }
+    auto* help = findChild<QTextBrowser*>("HelpBrowser");
+    if (!help) {
+        help = new QTextBrowser(this);
+        help->setObjectName("HelpBrowser");
+        help->setWindowFlags(Qt::Window);
+        help->setWindowTitle("Varentis Help");
+        help->resize(640, 560);
+    }
+    help->setHtml(QString::fromUtf8(file.readAll()));
+    help->show();
+    help->raise();
+}
+
+void TSDIAppForm::HelpAbout1Execute() {
+    if (windows_ && windows_->about) windows_->about->exec();
+}
 
 } // namespace varentis

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "app/WidgetControls.h"
+#include "documents/SettingsFile.h"
+#include "graph/AxisScaling.h"
+#include "graph/GraphScale.h"
+#include "graph/SignalGraph.h"
 #include "measurement/PointStore.h"
 #include "measurement/RunControl.h"
 
@@ -30,7 +35,9 @@ class AppWindows;
 class TSDIAppForm : public QMainWindow, public RunHost {
     Q_OBJECT
 public:
-    explicit TSDIAppForm(AppWindows* windows = nullptr, QWidget* parent = nullptr);
+    // Reads its settings from the settings file at iniPath and opens the port driver.
+    explicit TSDIAppForm(const QString& iniPath, AppWindows* windows = nullptr,
+                         QWidget* parent = nullptr);
 
     // The module driver is created after the main window; the run needs it.
     void attachDevice(TDevice& device);
@@ -49,6 +56,25 @@ public:
     void Edit9Change();
     void Timer1Timer();
     void Timer2Timer();
+    void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileExit1Execute();
+    void Helpindex1Click();
+    void HelpAbout1Execute();
+
+    // Without dialogs (command line, tests): the message of a failure, or empty.
+    QString saveToFile(const QString& path);
+    QString openFile(const QString& path);
+    // The close question is skipped (unattended runs that were told to quit).
+    bool askOnClose = true;
+    // Shows errors on stderr instead of message boxes (unattended runs).
+    bool quietErrors = false;
+
+    const GraphScale& scale() const { return scale_; }
+    WidgetControls& controls() { return controls_; }
+    QString iniPath() const { return iniPath_; }
+    TDevice* device() { return device_; }
 
     RunControl& run() { return *run_; }
     PointStore& store() { return store_; }
@@ -95,6 +121,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildActions();
@@ -104,13 +131,28 @@ private:
     void buildRightPanel(QWidget* panel);
     void layoutRightPanel();
     void placePlot();
+    void FormCreate();
     void FormActivate();
+    void FormClose();
+    void registerControls();
     bool saveDocument();
+    bool askUnsavedData();
+    void showError(const QString& message);
+    ScaleSettings scaleSettings() const;
+    PlotContent plotContent() const;
+    void setDocumentCaption();
 
     TDevice* device_ = nullptr;
     AppWindows* windows_;
     PointStore store_;
     std::unique_ptr<RunControl> run_;
+    QString iniPath_;
+    WidgetControls controls_;
+    GraphColorValues colorValues_;
+    PageSetupValues page_;
+    GraphScale scale_;
+    std::unique_ptr<TVicPort> port_;
+    QString openDir_, saveName_;
     double periodSeconds_ = 0.1;
     double cycleTime_ = 30.0;
     double pmtVoltage_ = 100.0;

@@ -5,4 +5,6 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RadioGroup.cpp
   ${CMAKE_CURRENT_LIST_DIR}/About.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppWindows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WidgetControls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp
 )
