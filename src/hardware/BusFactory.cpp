@@ -15,15 +15,15 @@ constexpr std::string_view kPpdevPrefix = "ppdev:";
 constexpr const char* kDefaultPpdevDevice = "/dev/parport0";
 } // namespace
 
-std::unique_ptr<PortBackend> makePortBackend(std::string_view busSpec, const SimOptions& sim,
+std::unique_ptr<PortBackend> makePortBackend(std::string_view busName, const SimOptions& sim,
                                              std::string* error) {
-    if (busSpec.empty() || busSpec == "sim") return std::make_unique<SimulatedInstrument>(sim);
-    if (busSpec == "ppdev") return std::make_unique<PpdevBackend>(kDefaultPpdevDevice);
-    if (busSpec.starts_with(kPpdevPrefix) && busSpec.size() > kPpdevPrefix.size())
-        return std::make_unique<PpdevBackend>(std::string(busSpec.substr(kPpdevPrefix.size())));
-    if (busSpec == "ioport") return std::make_unique<IoPortBackend>();
+    if (busName.empty() || busName == "sim") return std::make_unique<SimulatedInstrument>(sim);
+    if (busName == "ppdev") return std::make_unique<PpdevBackend>(kDefaultPpdevDevice);
+    if (busName.starts_with(kPpdevPrefix) && busName.size() > kPpdevPrefix.size())
+        return std::make_unique<PpdevBackend>(std::string(busName.substr(kPpdevPrefix.size())));
+    if (busName == "ioport") return std::make_unique<IoPortBackend>();
     if (error)
-        *error = "unknown bus \"" + std::string(busSpec) +
+        *error = "unknown bus \"" + std::string(busName) +
                  "\" (expected sim, ppdev, ppdev:DEVICE or ioport)";
     return nullptr;
 }

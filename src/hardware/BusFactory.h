@@ -11,7 +11,7 @@ namespace varentis {
 
 // The backend named on the command line (--bus): "sim" (the default), "ppdev",
 // "ppdev:/dev/parportN" or "ioport". An unknown name gives nullptr and a message in *error.
-std::unique_ptr<PortBackend> makePortBackend(std::string_view busSpec, const SimOptions& sim,
+std::unique_ptr<PortBackend> makePortBackend(std::string_view busName, const SimOptions& sim,
                                              std::string* error);
 
 // Wraps `inner` so that every port access is written to the file at `path` (--bus-trace).

@@ -41,6 +41,7 @@ private:
     double speed_;
     Clock::time_point start_;
     Clock::time_point lastAccess_;
+    std::chrono::nanoseconds accessReal_; // wall time one paced access takes
     std::int64_t offsetNs_ = 0;
     std::int64_t virtualNs_ = 0;
 };

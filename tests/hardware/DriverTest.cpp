@@ -290,6 +290,8 @@ struct ModuleFault {
     std::size_t failingLine; // index in deviceTestLines
 };
 
+void PrintTo(const ModuleFault& fault, std::ostream* os) { *os << fault.name; }
+
 class DeviceTestFaults : public SimFixture, public ::testing::WithParamInterface<ModuleFault> {
 protected:
     static SimOptions options() {

@@ -1,5 +1,6 @@
 #include "SimFixture.h"
 
+#include "hardware/BusFactory.h"
 #include "hardware/FlowCell.h"
 
 #include <algorithm>
@@ -165,12 +166,37 @@ TEST(SimClockModes, VirtualAdvancesPerAccessAndSpeedScalesRealTime) {
     for (int i = 0; i < 1000; ++i) paced.tick();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(1000));
 
+    // Slowed down, each access still lasts a microsecond of model time.
+    SimClock slow(SimClockMode::RealTime, 0.25);
+    const std::int64_t first = slow.tick();
+    for (int i = 0; i < 100; ++i) slow.tick();
+    EXPECT_GE(slow.now() - first, 100 * SimClock::kAccessNanoseconds);
+
     SimClock fast(SimClockMode::Unpaced, 50.0);
     SimClock normal(SimClockMode::Unpaced, 1.0);
     const auto wait = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
     while (std::chrono::steady_clock::now() < wait) {
     }
     EXPECT_GT(fast.now(), 20 * normal.now());
+}
+
+} // namespace
+} // namespace varentis::test
+
+namespace varentis::test {
+namespace {
+
+// The program's own configuration: the factory's simulator on the paced real-time clock.
+TEST(SimAsTheProgramUsesIt, DeviceTestPassesAtNormalAndChangedSpeed) {
+    for (double speed : {1.0, 0.2, 20.0}) {
+        SimOptions o;
+        o.speed = speed;
+        auto bus = makePortBackend("sim", o, nullptr);
+        setPortBackend(bus.get());
+        TDevice dev;
+        EXPECT_TRUE(dev.DeviceTest()) << speed;
+        setPortBackend(nullptr);
+    }
 }
 
 } // namespace
