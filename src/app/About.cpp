@@ -44,3 +44,27 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 } // namespace varentis
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace varentis {
+
+QIcon programIcon() {
+    QPixmap pix(64, 64);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x20, 0x30, 0x60), 3));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(2, 2, 60, 60, 8, 8);
+    p.setPen(QPen(QColor(0x80, 0x80, 0x80), 2));
+    p.drawLine(8, 54, 56, 54);
+    p.setPen(QPen(QColor(0x10, 0x40, 0xC0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPoint peak[] = {{8, 50},  {18, 49}, {24, 47}, {28, 20}, {32, 14},
+                           {36, 28}, {42, 40}, {50, 46}, {56, 48}};
+    p.drawPolyline(peak, 9);
+    return QIcon(pix);
+}
+
+} // namespace varentis

@@ -12,3 +12,10 @@ public:
 };
 
 } // namespace varentis
+
+#include <QIcon>
+
+namespace varentis {
+// The program's icon: a luminescence peak over a base line.
+QIcon programIcon();
+} // namespace varentis

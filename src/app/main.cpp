@@ -1,3 +1,4 @@
+#include "app/About.h"
 #include "app/AppWindows.h"
 #include "app/BatchRun.h"
 #include "app/Sdimain.h"
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Varentis");
     QApplication::setApplicationVersion("1.0");
-    QApplication::setWindowIcon(QIcon(":/varentis.svg"));
+    QApplication::setWindowIcon(programIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Runs the flow instrument: measure, view, save and print.");
