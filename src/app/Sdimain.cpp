@@ -122,13 +122,13 @@ void TSDIAppForm::FormCreate() {
 }
 
 void TSDIAppForm::registerControls() {
-    for (QObject* o : {static_cast<QObject*>(Edit2), Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
-                       Edit9, Edit10, ComboBox1, ComboBox2, ComboBox3, ComboBox4, Label11})
-        controls_.add(o->objectName(), o);
-    for (QObject* o : {static_cast<QObject*>(UsingPotentiostat), ShowPotential, DrawCurrent,
-                       ShowPump, UsingPump, ShowValves, UsingValves, PotentialEdit, PumpEdit,
-                       Memo1, Memo2, Panel5, Panel6, Panel7, Panel8, Panel9})
-        controls_.add(o->objectName(), o);
+    const QList<QObject*> all{Edit2,     Edit3,     Edit4,     Edit5,     Edit6,
+                              Edit7,     Edit8,     Edit9,     Edit10,    ComboBox1,
+                              ComboBox2, ComboBox3, ComboBox4, Label11,   UsingPotentiostat,
+                              ShowPotential, DrawCurrent, ShowPump, UsingPump, ShowValves,
+                              UsingValves, PotentialEdit, PumpEdit, Memo1, Memo2,
+                              Panel5,    Panel6,    Panel7,    Panel8,    Panel9};
+    for (QObject* o : all) controls_.add(o->objectName(), o);
     for (QAction* a : {Stopifmaxtime1, Changerange1, Detectoroff}) controls_.add(a->objectName(), a);
 }
 
@@ -310,6 +310,11 @@ void TSDIAppForm::buildToolBar() {
 }
 
 void TSDIAppForm::buildLeftPanel(QWidget* p) {
+    // The settings panel is 201 pixels wide whatever the desktop's font: a compact font
+    // keeps its captions whole.
+    QFont compact = p->font();
+    compact.setPointSizeF(8.0);
+    p->setFont(compact);
     auto label = [p](const QString& text, int x, int y, int w = 60) {
         auto* l = new QLabel(text, p);
         l->setGeometry(x, y, w, 21);
@@ -799,7 +804,7 @@ void TSDIAppForm::DrawPoint(double time, double signal, double current) {
     QImage& image = PaintBox2->image();
     QPainter painter(&image);
     QPainterCanvas canvas(painter);
-    drawPoint(canvas, scale_, plotContent(), time, signal, current);
+    varentis::drawPoint(canvas, scale_, plotContent(), time, signal, current);
     painter.end();
     PaintBox2->update();
 }
