@@ -10,6 +10,8 @@
 #include "documents/AtomicFile.h"
 #include "documents/DataFile.h"
 #include "graph/QPainterCanvas.h"
+#include "graph/colors.h"
+#include "hardware/pumps.h"
 #include "measurement/potentials.h"
 
 #include <QAction>
@@ -147,6 +149,12 @@ void TSDIAppForm::attachDevice(TDevice& device) {
         }
         if (windows_->potential)
             connect(windows_->potential, &TPotential::axesChanged, this, &TSDIAppForm::Redraw);
+        if (windows_->potential)
+            connect(PotentiostatButton, &QPushButton::clicked, windows_->potential, &QDialog::exec);
+        if (windows_->pump)
+            connect(PumpButton, &QPushButton::clicked, windows_->pump, &QDialog::show);
+        if (windows_->colors)
+            connect(Graphsetup1, &QAction::triggered, windows_->colors, &QDialog::exec);
     }
     device_ = &device;
     run_ = std::make_unique<RunControl>(device, *this, store_);
