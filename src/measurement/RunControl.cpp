@@ -129,7 +129,8 @@ void RunControl::runningTick() {
 
         if (t >= NextPointTime) takePoint(tc);
 
-        if (host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) {
+        if ((host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) ||
+            NextPointTime >= StopAfterSeconds - Period * 1e-6) { // 0.1 s steps add up inexactly
             stop();
             return;
         }

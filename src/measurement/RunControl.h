@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace varentis {
@@ -96,6 +97,10 @@ public:
     // the instrument's timer does not count (no timer module on the bus), which would
     // otherwise hold the program forever.
     std::function<double()> WallClock;
+
+    // An unattended run ends once this much measurement time is stored (s): the last point
+    // kept is the one before it, as with the maximum-time stop.
+    double StopAfterSeconds = std::numeric_limits<double>::infinity();
 
     // Settings held as values (from SetPeriod, Edit10Change).
     double Period = 0.1;     // s

@@ -234,6 +234,16 @@ TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
     EXPECT_EQ(store.Count, 100) << "no point after the stop";
 }
 
+TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
+    host.scale.XMax = 100.0;
+    run.StopAfterSeconds = 100.0; // a hundred 0.1 s steps add up to just below 100
+    start(0.1, 30.0);
+    ticksUntil(1000.0);
+    EXPECT_EQ(run.State, RunState::Stopped);
+    ASSERT_EQ(store.Count, 1000);
+    EXPECT_NEAR(store.Times.back(), 99.9, 1e-9);
+}
+
 TEST_F(RunControlTest, ShortPeriodTakesSeveralPointsPerTick) {
     host.scale.XMax = 100.0;
     start(0.01, 30.0);
