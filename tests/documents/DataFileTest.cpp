@@ -2,6 +2,7 @@
 
 #include "FakeControls.h"
 #include "core/Units.h"
+#include "documents/AtomicFile.h"
 #include "documents/SettingsFile.h"
 
 #include <gtest/gtest.h>
@@ -334,4 +335,18 @@ TEST(DataFile, EveryTypedCharacterSurvivesAndTheBytesRepeat) {
     c.setLines("Memo1", {"µ"});
     EXPECT_NE(writeDataFile(c, PointStore{}, DataColumns{}).find("[Info]\r\n\xB5\r\n"),
               std::string::npos);
+}
+
+TEST(DataFileReader, ReadsAFileInTheCodePage) {
+    std::string bytes;
+    ASSERT_FALSE(readWholeFile(VARENTIS_TEST_DATA "/two_points_cp1252.vrd", bytes));
+    Opened o = open(bytes);
+    EXPECT_EQ(o.controls.lines("Memo1"),
+              std::vector<std::string>{"Luminol-Probe, Küvette 2, 5 µA"});
+    EXPECT_EQ(o.controls.lines("Memo2"), (std::vector<std::string>{"10 V1 V2", "20 V3"}));
+    ASSERT_EQ(o.points.Count, 2);
+    EXPECT_DOUBLE_EQ(o.points.Times[1], 0.1);
+    EXPECT_DOUBLE_EQ(o.points.Signals[1], 2.25 * 1e-9);
+    // Written again from what was read, the file is the same bytes.
+    EXPECT_EQ(writeDataFile(o.controls, o.points, DataColumns{}), bytes);
 }

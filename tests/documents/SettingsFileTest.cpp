@@ -252,3 +252,19 @@ TEST(SettingsFile, ARefusedWriteNamesThePathAndKeepsTheOldFile) {
     EXPECT_FALSE(readSettingsFile(missing).hasSection("Setup"));
     std::filesystem::remove_all(dir);
 }
+
+TEST(SettingsFile, AHandEditedFileWithLfEndsAndTheCodePageReads) {
+    Windows w;
+    w.load(readSettingsFile(VARENTIS_TEST_DATA "/hand_edited_varnts.ini"));
+    FakeControls& c = w.controls;
+    EXPECT_EQ(c.text("Edit6"), "250");
+    EXPECT_EQ(c.itemText("ComboBox3"), "s");
+    EXPECT_EQ(c.itemText("ComboBox1"), "uA");
+    EXPECT_FALSE(c.checked("UsingPump"));
+    EXPECT_EQ(c.itemIndex("TPotential.CUnits"), 2);
+    EXPECT_EQ(c.lines("Memo2"), (std::vector<std::string>{"5 V1", "5 V1", "P=20"}));
+    EXPECT_EQ(c.lines("Memo1"), std::vector<std::string>{"Messung in Köln"});
+    EXPECT_EQ(w.colors.PMT, 255);
+    EXPECT_TRUE(w.page.FontItalic);
+    EXPECT_TRUE(w.page.Landscape);
+}
