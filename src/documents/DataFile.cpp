@@ -5,6 +5,7 @@
 #include "documents/TextEncoding.h"
 #include "documents/TextLines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
