@@ -1,6 +1,9 @@
 #include "measurement/PointStore.h"
 
+#include "core/NumberText.h"
+
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace varentis {
@@ -12,19 +15,23 @@ void PointStore::startRun(int capacity, bool withCurrents) {
     Count = 0;
     Capacity = std::max(capacity, 1);
     CurrentsLength = withCurrents ? Capacity : 0;
-    Times.reserve(static_cast<std::size_t>(Capacity));
-    Signals.reserve(static_cast<std::size_t>(Capacity));
-    if (withCurrents) Currents.reserve(static_cast<std::size_t>(Capacity));
+    // A long time axis at a short period asks for billions of points; memory is taken as
+    // points arrive instead, the vectors growing geometrically.
+    constexpr int kMaxReserve = 1 << 20;
+    auto reserve = static_cast<std::size_t>(std::min(Capacity, kMaxReserve));
+    Times.reserve(reserve);
+    Signals.reserve(reserve);
+    if (withCurrents) Currents.reserve(reserve);
 }
 
-void PointStore::assign(std::vector<double> times, std::vector<double> signals,
+void PointStore::assign(std::vector<double> times, std::vector<double> signalValues,
                         std::vector<double> currents) {
-    std::size_t n = std::min(times.size(), signals.size());
+    std::size_t n = std::min(times.size(), signalValues.size());
     times.resize(n);
-    signals.resize(n);
+    signalValues.resize(n);
     if (!currents.empty()) currents.resize(n, 0.0);
     Times = std::move(times);
-    Signals = std::move(signals);
+    Signals = std::move(signalValues);
     Currents = std::move(currents);
     Count = static_cast<int>(n);
     Capacity = Count;
@@ -54,8 +61,14 @@ void PointStore::append(double time, double signal, double current) {
     ++Count;
 }
 
+int runCapacity(double xMaxSeconds, double periodSeconds) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(rnd(xMaxSeconds / periodSeconds), 1, INT_MAX));
+}
+
 void PointStore::grow(int increment, bool withCurrents) {
-    Capacity += std::max(increment, 1);
+    increment = std::max(increment, 1);
+    Capacity = Capacity > INT_MAX - increment ? INT_MAX : Capacity + increment;
     if (withCurrents) CurrentsLength = Capacity;
 }
 

@@ -24,7 +24,7 @@ public:
     // Start of a run: empty, Capacity = capacity (at least 1).
     void startRun(int capacity, bool withCurrents);
     // Replaces the contents (data file reader). Currents may be empty.
-    void assign(std::vector<double> times, std::vector<double> signals,
+    void assign(std::vector<double> times, std::vector<double> signalValues,
                 std::vector<double> currents);
     void clear();
 
@@ -38,5 +38,9 @@ public:
         return i < static_cast<int>(Currents.size()) ? Currents[static_cast<std::size_t>(i)] : 0.0;
     }
 };
+
+// Points in one time axis at the given period: rnd(xMax / period), at least 1 and at most
+// the largest int. The run sizes the store with it and grows it by it.
+int runCapacity(double xMaxSeconds, double periodSeconds);
 
 } // namespace varentis

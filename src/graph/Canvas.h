@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace varentis {
+
+// A colour as the program stores it: red + 256 * green + 65536 * blue.
+using ColorRef = std::uint32_t;
+
+constexpr ColorRef rgb(int red, int green, int blue) {
+    return static_cast<ColorRef>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
+}
+constexpr int redOf(ColorRef c) { return static_cast<int>(c & 0xFF); }
+constexpr int greenOf(ColorRef c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int blueOf(ColorRef c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Size {
+    int cx = 0;
+    int cy = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+enum class PenStyle { Solid, Dotted };
+// Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands).
+enum class PenMode { Copy, Xor, NotXor };
+
+// The drawing surface of the plot, the valve graph and the printed report. Coordinates are
+// device pixels, origin top-left, y growing downwards. Rectangles take left, top, right,
+// bottom with right and bottom excluded, so (0, 0, width, height) covers a box exactly.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    virtual void setPenColor(ColorRef color) = 0;
+    virtual void setPenWidth(int width) = 0;
+    virtual void setPenStyle(PenStyle style) = 0;
+    virtual void setPenMode(PenMode mode) = 0;
+    virtual void setBrushColor(ColorRef color) = 0;
+
+    virtual void moveTo(int x, int y) = 0;
+    virtual void lineTo(int x, int y) = 0;
+    // Moves to the first point and draws to each further one; the current position ends at
+    // the last point. A single point only moves.
+    virtual void polyline(std::span<const Point> points) = 0;
+    // Outline with the pen, inside filled with the brush.
+    virtual void rectangle(int left, int top, int right, int bottom) = 0;
+    // Brush only, no outline.
+    virtual void fillRect(int left, int top, int right, int bottom) = 0;
+    // Text with its top-left corner at (x, y).
+    virtual void textOut(int x, int y, std::string_view text) = 0;
+    virtual Size textExtent(std::string_view text) = 0;
+
+    // Convenience for the common pen changes.
+    void setPen(ColorRef color, PenStyle style = PenStyle::Solid, int width = 1) {
+        setPenColor(color);
+        setPenStyle(style);
+        setPenWidth(width);
+    }
+};
+
+} // namespace varentis

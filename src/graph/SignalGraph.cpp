@@ -1,0 +1,350 @@
+#include "graph/SignalGraph.h"
+
+#include "core/NumberText.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace varentis {
+
+namespace {
+
+constexpr ColorRef kBlack = rgb(0, 0, 0);
+constexpr ColorRef kGridGrey = rgb(128, 128, 128);
+
+int xOf(const GraphScale& s, double t) { return pixel((t - s.XMin) * s.XScale); }
+
+double clampPixel(double v) {
+    if (!(v == v)) return 0.0;
+    return std::clamp(v, -kPixelLimit, kPixelLimit);
+}
+
+// More cycles than this across the plot are drawn per pixel column instead of one by one:
+// they would only paint the same columns again, and a cycle of a millisecond on an axis of
+// hours would otherwise take billions of steps.
+double denseCycleLimit(int width) { return 4.0 * (width + 2); }
+
+bool cyclesDrawable(const GraphScale& s, double cycle) {
+    return cycle > 0 && std::isfinite(cycle) && std::isfinite(s.XScale) && s.XScale != 0.0;
+}
+
+// The cycle start from which drawing begins: 0, or for an axis that starts many cycles
+// after 0 the last whole cycle at least one cycle before the axis start. The cycles skipped
+// lie wholly left of the plot.
+double firstCycleStart(const GraphScale& s, double cycle) {
+    if (s.XScale <= 0) return 0.0;
+    double n = std::floor(s.XMin / cycle) - 1;
+    return n > 64 ? n * cycle : 0.0;
+}
+
+// Vertical lines at every column from x(a) to x(b), limited to the plot (plus a column
+// either side, as the clipped single lines would reach).
+void fillColumns(Canvas& canvas, int xa, int xb, int yTop, int yBottom, int width) {
+    int from = std::max(std::min(xa, xb), -1);
+    int to = std::min(std::max(xa, xb), width + 1);
+    for (int x = from; x <= to; ++x) {
+        canvas.moveTo(x, yTop);
+        canvas.lineTo(x, yBottom);
+    }
+}
+
+void drawCycleGrid(Canvas& canvas, const GraphScale& s, double cycle, int width, int height) {
+    if (!cyclesDrawable(s, cycle)) return;
+    canvas.setPen(kGridGrey, PenStyle::Dotted);
+    double t = firstCycleStart(s, cycle);
+    if ((s.XMax - t) / cycle > denseCycleLimit(width)) {
+        double last = std::ceil(s.XMax / cycle) * cycle;
+        fillColumns(canvas, xOf(s, t + cycle), xOf(s, last), 0, height, width);
+        return;
+    }
+    int lastX = INT_MIN;
+    do {
+        double next = t + cycle;
+        if (next == t) break; // the cycle is lost against t: no further line is distinct
+        t = next;
+        int x = xOf(s, t);
+        if (x != lastX) { // the same line again paints nothing new
+            canvas.moveTo(x, 0);
+            canvas.lineTo(x, height);
+            lastX = x;
+        }
+    } while (t < s.XMax);
+}
+
+// Returns where the "0" caption goes.
+ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int height) {
+    ZeroLabel label;
+    canvas.setPenColor(kGridGrey);
+    // Zero lies strictly inside the axis; the signs are compared rather than the product,
+    // which underflows to zero for tiny limits.
+    bool zeroInside = (s.YMin < 0 && s.YMax > 0) || (s.YMin > 0 && s.YMax < 0);
+    if (!zeroInside) {
+        canvas.setPenStyle(PenStyle::Dotted);
+        // At least one pixel per step: a plot under 6 pixels high would round it to 0.
+        std::int64_t step = std::max<std::int64_t>(1, rnd(height / 10.0));
+        std::int64_t y = 0;
+        do {
+            y += step;
+            canvas.moveTo(0, static_cast<int>(y));
+            canvas.lineTo(width, static_cast<int>(y));
+        } while (y < height);
+        return label;
+    }
+    int z = pixel(s.YMax * s.YScale);
+    canvas.setPenStyle(PenStyle::Solid);
+    canvas.moveTo(0, z);
+    canvas.lineTo(width, z);
+    label.Visible = true;
+    label.Top = z - 6;
+    canvas.setPenStyle(PenStyle::Dotted);
+    double span = (s.YMax - s.YMin) * s.YScale;
+    for (int i = 1; i <= 9; ++i) {
+        int k = pixel(span * i / 10.0);
+        if (z - k > 0) {
+            canvas.moveTo(0, z - k);
+            canvas.lineTo(width, z - k);
+        }
+        if (z + k < height) {
+            canvas.moveTo(0, z + k);
+            canvas.lineTo(width, z + k);
+        }
+    }
+    return label;
+}
+
+// The pump and potential programs: one level per step, repeated every cycle.
+void drawProgramTrace(Canvas& canvas, const GraphScale& s, double cycle,
+                      const std::vector<double>& ends, const std::vector<int>& levels,
+                      int width) {
+    if (levels.empty() || !cyclesDrawable(s, cycle)) return;
+    canvas.moveTo(xOf(s, 0.0), levels[0]);
+    double c = firstCycleStart(s, cycle);
+    if ((s.XMax - c) / cycle > denseCycleLimit(width)) {
+        auto [lo, hi] = std::minmax_element(levels.begin(), levels.end());
+        double lastStart = std::floor(s.XMax / cycle) * cycle;
+        fillColumns(canvas, xOf(s, c), xOf(s, lastStart + cycle), *lo, *hi, width);
+        return;
+    }
+    while (c <= s.XMax) {
+        double e = 0.0;
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            canvas.lineTo(xOf(s, c + e), levels[i]);
+            e = ends[i] < cycle ? ends[i] : cycle; // a NaN end counts as the cycle's end
+            canvas.lineTo(xOf(s, c + e), levels[i]);
+            if (e == cycle) break;
+        }
+        double next = c + cycle;
+        if (next == c) break;
+        c = next;
+    }
+}
+
+void drawPumpTrace(Canvas& canvas, const GraphScale& s, const PlotContent& content) {
+    if (!content.ShowPump || !content.Pump) return;
+    const PumpSchedule& p = *content.Pump;
+    std::size_t n = std::min({static_cast<std::size_t>(std::max(p.StepCount, 0)),
+                              p.EndTimes.size(), p.Speeds.size()});
+    if (n == 0) return;
+    std::vector<int> levels(n);
+    // Speed 100 at the top edge, 0 at mid-height.
+    for (std::size_t i = 0; i < n; ++i)
+        levels[i] = pixel(content.Height * (100.0 - p.Speeds[i]) / 200.0);
+    canvas.setPen(content.Colors.Pump, PenStyle::Solid);
+    drawProgramTrace(canvas, s, content.CycleTime, p.EndTimes, levels, content.Width);
+}
+
+void drawPotentialTrace(Canvas& canvas, const GraphScale& s, const PlotContent& content) {
+    if (!content.ShowPotential || !content.Potential) return;
+    const PotentialSchedule& p = *content.Potential;
+    std::size_t n = std::min({static_cast<std::size_t>(std::max(p.StepCount, 0)),
+                              p.EndTimes.size(), p.Potentials.size()});
+    if (n == 0) return;
+    std::vector<int> levels(n);
+    for (std::size_t i = 0; i < n; ++i)
+        levels[i] = content.Height - pixel((p.Potentials[i] - s.PotMin) * s.PotScale);
+    canvas.setPen(content.Colors.Potential, PenStyle::Solid);
+    drawProgramTrace(canvas, s, content.CycleTime, p.EndTimes, levels, content.Width);
+}
+
+// Collects trace points, reducing each run of points in one pixel column to its first,
+// lowest, highest and last point.
+class ColumnDecimator {
+public:
+    explicit ColumnDecimator(std::vector<Point>& out) : out_(out) {}
+    void add(int x, int y) {
+        if (x == x_) {
+            if (y < lo_) lo_ = y;
+            if (y > hi_) hi_ = y;
+            last_ = y;
+            return;
+        }
+        flush();
+        x_ = x;
+        first_ = lo_ = hi_ = last_ = y;
+        open_ = true;
+    }
+    void flush() {
+        if (!open_) return;
+        push(first_);
+        push(lo_);
+        push(hi_);
+        push(last_);
+        open_ = false;
+        x_ = INT_MIN;
+    }
+
+private:
+    void push(int y) {
+        Point p{x_, y};
+        if (out_.empty() || !(out_.back() == p)) out_.push_back(p);
+    }
+    std::vector<Point>& out_;
+    bool open_ = false;
+    int x_ = INT_MIN;
+    int first_ = 0, lo_ = 0, hi_ = 0, last_ = 0;
+};
+
+std::size_t usableCount(const PointStore& points) {
+    return std::min({static_cast<std::size_t>(std::max(points.Count, 0)), points.Times.size(),
+                     points.Signals.size()});
+}
+
+template <typename Sink>
+double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n, int height,
+                   Sink&& sink) {
+    const double* times = points.Times.data();
+    const double* signals = points.Signals.data();
+    const double f = s.DampingFactor;
+    const double g = 1.0 - f;
+    const double zero = s.ZeroLine;
+    // Point 0 goes through the filter like any other, then the filter restarts from it.
+    double damped = signals[0] - zero;
+    damped = f * damped + g * (signals[0] - zero);
+    sink(pixel((times[0] - s.XMin) * s.XScale), height - pixel((damped - s.YMin) * s.YScale));
+    damped = signals[0] - zero;
+    for (std::size_t i = 1; i < n; ++i) {
+        damped = f * damped + g * (signals[i] - zero);
+        sink(pixel((times[i] - s.XMin) * s.XScale),
+             height - pixel((damped - s.YMin) * s.YScale));
+    }
+    return damped;
+}
+
+} // namespace
+
+double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
+                        bool decimate, std::vector<Point>& out) {
+    out.clear();
+    std::size_t n = usableCount(points);
+    if (n == 0) return scale.DampedSignal;
+    if (!decimate) {
+        out.reserve(n);
+        return signalTrace(scale, points, n, height,
+                           [&](int x, int y) { out.push_back({x, y}); });
+    }
+    ColumnDecimator columns(out);
+    double damped =
+        signalTrace(scale, points, n, height, [&](int x, int y) { columns.add(x, y); });
+    columns.flush();
+    return damped;
+}
+
+void buildCurrentTrace(const GraphScale& s, const PointStore& points, int height,
+                       bool decimate, std::vector<Point>& out) {
+    out.clear();
+    std::size_t n = std::min(usableCount(points), points.Currents.size());
+    ColumnDecimator columns(out);
+    for (std::size_t i = 0; i < n; ++i) {
+        int x = pixel((points.Times[i] - s.XMin) * s.XScale);
+        int y = height - pixel((points.Currents[i] - s.CurMin) * s.CurScale);
+        if (decimate)
+            columns.add(x, y);
+        else
+            out.push_back({x, y});
+    }
+    columns.flush();
+}
+
+ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& content) {
+    const int width = std::max(content.Width, 0);
+    const int height = std::max(content.Height, 0);
+    PlotContent c = content;
+    c.Width = width;
+    c.Height = height;
+
+    canvas.setPenMode(PenMode::Copy);
+    canvas.setPen(kBlack, PenStyle::Solid);
+    canvas.setBrushColor(c.Colors.Bkg);
+    canvas.rectangle(0, 0, width, height);
+
+    drawCycleGrid(canvas, scale, c.CycleTime, width, height);
+    ZeroLabel label = drawHorizontalGrid(canvas, scale, width, height);
+    drawPumpTrace(canvas, scale, c);
+    drawPotentialTrace(canvas, scale, c);
+
+    if (!c.Points || usableCount(*c.Points) == 0) return label;
+    const PointStore& points = *c.Points;
+    std::vector<Point> trace;
+    canvas.setPen(c.Colors.PMT, PenStyle::Solid);
+    scale.DampedSignal = buildSignalTrace(scale, points, height, true, trace);
+    canvas.polyline(trace);
+
+    // The current trace needs a current for every point; a run without the potentiostat
+    // leaves none.
+    if (c.UsingPotentiostat && c.DrawCurrent &&
+        points.Currents.size() >= static_cast<std::size_t>(points.Count)) {
+        canvas.setPenColor(c.Colors.Current);
+        buildCurrentTrace(scale, points, height, true, trace);
+        canvas.polyline(trace);
+    }
+    return label;
+}
+
+void drawPoint(Canvas& canvas, GraphScale& scale, const PlotContent& content, double time,
+               double signal, double current) {
+    const int height = std::max(content.Height, 0);
+    double px = clampPixel((time - scale.XMin) * scale.XScale);
+    const double f = scale.DampingFactor;
+    double damped = f * scale.DampedSignal + (1.0 - f) * signal;
+    if (std::isnan(damped)) damped = 0.0; // one bad reading must not blank the rest of the run
+    scale.DampedSignal = damped;
+    double py = clampPixel((damped - scale.YMin) * scale.YScale);
+
+    const GraphScale::Plotted last = scale.LastPlotted;
+    canvas.setPenMode(PenMode::Copy);
+    canvas.setPen(content.Colors.PMT, PenStyle::Solid);
+    canvas.moveTo(pixel(last.x), height - pixel(last.signalY));
+    canvas.lineTo(pixel(px), height - pixel(py));
+
+    double pc = clampPixel((current - scale.CurMin) * scale.CurScale);
+    if (content.UsingPotentiostat && content.DrawCurrent) {
+        canvas.setPenColor(content.Colors.Current);
+        canvas.moveTo(pixel(last.x), height - pixel(last.currentY));
+        canvas.lineTo(pixel(px), height - pixel(pc));
+    }
+    scale.LastPlotted = {px, py, pc};
+}
+
+void startLiveTrace(GraphScale& scale) {
+    scale.LastPlotted = {};
+    scale.DampedSignal = 0.0;
+}
+
+PumpSchedule oneStepPumpSchedule(double speed, double cycleTime) {
+    PumpSchedule p;
+    p.StepCount = 1;
+    p.EndTimes = {cycleTime};
+    p.Speeds = {speed};
+    return p;
+}
+
+PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime) {
+    PotentialSchedule p;
+    p.StepCount = 1;
+    p.EndTimes = {cycleTime};
+    p.Potentials = {potential};
+    return p;
+}
+
+} // namespace varentis

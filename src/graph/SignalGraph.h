@@ -1,0 +1,78 @@
+#pragma once
+
+#include "graph/Canvas.h"
+#include "graph/GraphColors.h"
+#include "graph/GraphScale.h"
+#include "measurement/PointStore.h"
+#include "measurement/Schedules.h"
+
+#include <span>
+#include <vector>
+
+namespace varentis {
+
+// What the plot shows besides its scale. The pointers must stay valid during a call; a null
+// pointer counts as empty.
+struct PlotContent {
+    const PointStore* Points = nullptr;
+    const PumpSchedule* Pump = nullptr;
+    const PotentialSchedule* Potential = nullptr;
+    double CycleTime = 30.0; // s
+    bool ShowPump = false;
+    bool ShowPotential = false;
+    bool UsingPotentiostat = true;
+    bool DrawCurrent = false;
+    GraphColors Colors;
+    int Width = 0;  // plot size in pixels
+    int Height = 0;
+};
+
+// Where the "0" caption beside the zero line goes. Top is relative to the plot's own top
+// edge; the window adds the plot's top within its panel.
+struct ZeroLabel {
+    bool Visible = false;
+    int Top = 0;
+};
+
+// Pixel values of the signal and current traces are held within this many pixels of the
+// plot's origin, so that wild values still give drawable coordinates.
+inline constexpr double kPixelLimit = 10000.0;
+
+// Nearest integer of v limited to +-kPixelLimit, halves to even; NaN gives 0. The same
+// result as rnd() after clamping, at a fraction of its cost in the per-point loops.
+inline int pixel(double v) {
+    if (!(v == v)) return 0;
+    if (v > kPixelLimit) v = kPixelLimit;
+    if (v < -kPixelLimit) v = -kPixelLimit;
+    // Adding and removing 1.5 * 2^52 leaves v rounded to an integer by the FPU's own
+    // round-to-nearest-even.
+    constexpr double magic = 6755399441055744.0;
+    return static_cast<int>((v + magic) - magic);
+}
+
+// Full redraw of the plot: background, cycle grid, horizontal grid, pump, potential, signal
+// and current traces. Renews scale.DampedSignal from the stored points; leaves LastPlotted.
+ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& content);
+
+// One live segment from scale.LastPlotted to the new point. `signal` has the zero line
+// already subtracted.
+void drawPoint(Canvas& canvas, GraphScale& scale, const PlotContent& content, double time,
+               double signal, double current);
+
+// Start of a run: the first live segment starts at the bottom-left corner.
+void startLiveTrace(GraphScale& scale);
+
+// The signal trace in pixels, after smoothing and rounding. With `decimate`, each run of
+// points in one pixel column is reduced to its first, lowest, highest and last point, which
+// sets the same pixels with a 1-pixel pen. Returns the smoothed value of the last point.
+double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
+                        bool decimate, std::vector<Point>& out);
+// The cell-current trace, likewise (no smoothing).
+void buildCurrentTrace(const GraphScale& scale, const PointStore& points, int height,
+                       bool decimate, std::vector<Point>& out);
+
+// Stand-ins while the program texts are not parsed: one step for the whole cycle.
+PumpSchedule oneStepPumpSchedule(double speed, double cycleTime);
+PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime);
+
+} // namespace varentis
