@@ -125,9 +125,6 @@ public:
     static constexpr double kTickSeconds = 0.105;
     static constexpr double kTickWallLimitSeconds = 0.5;
 
-    // Capacity rule: rnd(XMax / Period), at least 1.
-    static int runCapacity(double xMaxSeconds, double periodSeconds);
-
 private:
     void startRun();
     void resume();

@@ -168,12 +168,12 @@ TEST_F(RunControlTest, FailedCheckOrCancelledQuestionChangesNothing) {
 }
 
 TEST_F(RunControlTest, CapacityRule) {
-    EXPECT_EQ(RunControl::runCapacity(100.0, 0.1), 1000);
-    EXPECT_EQ(RunControl::runCapacity(0.04, 0.1), 1);
-    EXPECT_EQ(RunControl::runCapacity(2.5, 1.0), 2); // halves round to the even integer
-    EXPECT_EQ(RunControl::runCapacity(3.5, 1.0), 4);
-    EXPECT_EQ(RunControl::runCapacity(0.5, 1.0), 1); // 0 is raised to 1
-    EXPECT_EQ(RunControl::runCapacity(100.0, 0.0), 1);
+    EXPECT_EQ(runCapacity(100.0, 0.1), 1000);
+    EXPECT_EQ(runCapacity(0.04, 0.1), 1);
+    EXPECT_EQ(runCapacity(2.5, 1.0), 2); // halves round to the even integer
+    EXPECT_EQ(runCapacity(3.5, 1.0), 4);
+    EXPECT_EQ(runCapacity(0.5, 1.0), 1); // 0 is raised to 1
+    EXPECT_EQ(runCapacity(100.0, 0.0), 1);
 
     host.scale.XMax = 100.0;
     start(0.1, 30.0);
