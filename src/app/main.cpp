@@ -1,10 +1,93 @@
+#include "app/About.h"
+#include "app/AppWindows.h"
+#include "app/BatchRun.h"
+#include "app/Sdimain.h"
+#include "hardware/BusFactory.h"
+#include "hardware/devices.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+using namespace varentis;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle("Varentis");
-    w.show();
-    return app.exec();
+    QApplication::setApplicationName("Varentis");
+    QApplication::setApplicationVersion("1.0");
+    QApplication::setWindowIcon(programIcon());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Runs the flow instrument: measure, view, save and print.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption bus("bus", "Instrument bus: sim (default), ppdev[:DEVICE], ioport.", "BUS",
+                           "sim");
+    QCommandLineOption trace("bus-trace", "Write one line per port access to FILE.", "FILE");
+    QCommandLineOption speed("sim-speed", "Run the simulated instrument FACTOR times faster.",
+                             "FACTOR", "1");
+    QCommandLineOption ini("ini", "Settings file (default: varnts.ini beside the program).",
+                           "FILE");
+    QCommandLineOption run("run", "Start a run and stop it after SECONDS of measurement time.",
+                           "SECONDS");
+    QCommandLineOption save("save", "Save the data file to FILE when the run stops (or after "
+                                    "opening the FILE argument).",
+                            "FILE");
+    QCommandLineOption quit("quit", "Close the program when the batch work is done.");
+    parser.addOptions({bus, trace, speed, ini, run, save, quit});
+    parser.addPositionalArgument("FILE", "Data file (*.vrd) to open at start.", "[FILE]");
+    parser.process(app);
+
+    BatchOptions batch;
+    std::string error;
+    if (!parseBatchOptions(parser.isSet(run), parser.value(run), parser.value(save),
+                           parser.isSet(quit), parser.positionalArguments(), &batch, &error)) {
+        std::fprintf(stderr, "varentis: %s\n", error.c_str());
+        return 2;
+    }
+
+    SimOptions sim;
+    if (!parseSimSpeed(parser.value(speed).toStdString(), &sim.speed)) {
+        std::fprintf(stderr, "varentis: --sim-speed needs a positive number\n");
+        return 2;
+    }
+    std::unique_ptr<PortBackend> backend =
+        makePortBackend(parser.value(bus).toStdString(), sim, &error);
+    if (!backend) {
+        std::fprintf(stderr, "varentis: %s\n", error.c_str());
+        return 2;
+    }
+    if (parser.isSet(trace)) {
+        std::unique_ptr<PortBackend> traced =
+            withBusTrace(backend, parser.value(trace).toStdString(), &error);
+        if (!traced) {
+            std::fprintf(stderr, "varentis: %s\n", error.c_str());
+            return 2;
+        }
+        backend = std::move(traced);
+    }
+    setPortBackend(backend.get());
+
+    const QString iniPath = parser.isSet(ini)
+                                ? parser.value(ini)
+                                : QDir(QApplication::applicationDirPath()).filePath("varnts.ini");
+
+    int status = 0;
+    {
+        AppWindows windows;
+        TSDIAppForm form(iniPath, &windows);
+        windows.create(&form);
+        form.attachDevice(*windows.device);
+        BatchRun batchRun(form, batch);
+        form.show();
+        QTimer::singleShot(0, &batchRun, &BatchRun::start);
+        status = app.exec();
+        if (batchRun.exitCode() != 0) status = batchRun.exitCode();
+    }
+    setPortBackend(nullptr);
+    return status;
 }

@@ -6,7 +6,16 @@ namespace varentis {
 
 // Parallel-port addresses of the module bus.
 inline constexpr std::uint16_t kDataPort = 0x378;
+inline constexpr std::uint16_t kStatusPort = 0x379;
 inline constexpr std::uint16_t kControlPort = 0x37A;
+
+// Control-port values of the strobe sequences. Bit 5 turns the data lines into inputs.
+inline constexpr std::uint8_t kControlIdle = 0x0C;
+inline constexpr std::uint8_t kControlAddressStrobe = 0x04; // SelectIn pulse
+inline constexpr std::uint8_t kControlDataStrobe = 0x08;    // Init pulse
+inline constexpr std::uint8_t kControlReadSelect = 0x2E;
+inline constexpr std::uint8_t kControlReadStrobe = 0x2A;
+inline constexpr std::uint8_t kControlDirectionInput = 0x20;
 
 // The port-I/O facility under TVicPort: the simulated instrument, Linux ppdev or direct
 // x86 port I/O. One backend is installed for the whole process at start.
@@ -27,7 +36,14 @@ public:
 
 // The process-wide backend used by the free port functions below. Never null: until one
 // is installed, a backend that reads 0xFF (an empty bus) and ignores writes is in place.
+// Passing nullptr puts the empty bus back.
 void setPortBackend(PortBackend* backend);
 PortBackend& portBackend();
+
+// The port library's four entry points, on the process-wide backend.
+int OpenTVicPort();
+void CloseTVicPort();
+void WritePort(std::uint16_t port, std::uint8_t value);
+std::uint8_t ReadPort(std::uint16_t port);
 
 } // namespace varentis

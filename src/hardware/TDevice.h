@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace varentis {
 
@@ -11,6 +12,27 @@ inline constexpr std::array<double, 6> PMTRangeFullScale{1e-3, 1e-4, 1e-5, 1e-6,
 // Amperes per converter count, nominal (a decimal constant, not full scale / 2048).
 inline constexpr std::array<double, 6> PMTNominalScale{4.883e-7,  4.883e-8,  4.883e-9,
                                                        4.883e-10, 4.883e-11, 4.883e-12};
+
+// Which modules answered the device test.
+struct DeviceTestResults {
+    bool PMTDetector = false;
+    bool Potentiostat = false;
+    bool ProgrammableTimer = false;
+    bool ValveController = false;
+    bool PumpController = false;
+    bool allPassed() const {
+        return PMTDetector && Potentiostat && ProgrammableTimer && ValveController && PumpController;
+    }
+};
+
+// One line of the device test: the module name (without the colon) and "OK" or "not ready".
+struct DeviceTestLine {
+    std::string_view module;
+    std::string_view result;
+};
+
+// The five lines in the dialog's order: PMT detector, potentiostat, timer, valves, pump.
+std::array<DeviceTestLine, 5> deviceTestLines(const DeviceTestResults& results);
 
 // The module driver: every part of the program reaches the five instrument modules only
 // through this one object. All operations take and return SI units and report no error.
@@ -47,8 +69,13 @@ public:
     void PumpRun(double Speed); // percent of full speed, sign = direction
     void PumpStop();
 
-    // Identifies every module; filled in by the device test.
-    virtual bool DeviceTest() { return true; }
+    // Identifies every module (the bus sequence of the device test) and keeps the result in
+    // LastDeviceTest. True when all five answered; the dialog adds its "ignore" tick.
+    virtual bool DeviceTest();
+    // The identification alone, without touching LastDeviceTest. It stops, clears and
+    // restarts the programmable timer.
+    DeviceTestResults TestModules();
+    DeviceTestResults LastDeviceTest;
 
     // Fields, in the order of the register copies and calibration.
     std::uint16_t ValveState = 0;

@@ -1,0 +1,42 @@
+#include "app/AppWindows.h"
+
+#include "app/About.h"
+#include "app/RadioGroup.h"
+#include "documents/viewdta.h"
+#include "graph/colors.h"
+#include "hardware/devices.h"
+#include "hardware/phsetup.h"
+#include "hardware/pumps.h"
+#include "measurement/potentials.h"
+#include "printing/margins.h"
+#include "printing/printbox.h"
+#include "printing/printwn.h"
+
+namespace varentis {
+
+AppWindows::~AppWindows() {
+    // Parented to the main window, which deletes them; nothing to do here.
+}
+
+void AppWindows::create(QWidget* mainWindow) {
+    creationOrder = {mainWindow->windowTitle()};
+    auto made = [this](QDialog* w) { creationOrder << w->windowTitle(); };
+    made(about = new TAboutBox(mainWindow));
+    made(printRep = new TPrintRep(mainWindow));
+    made(printBox = new TPrintBox1(mainWindow));
+    made(margins = new TForm2(mainWindow));
+    made(viewData = new TViewdata(mainWindow));
+    made(potential = new TPotential(mainWindow));
+    made(colors = new TGColor(mainWindow));
+    made(device = new TDeviceDialog(mainWindow));
+    made(pmtSetup = new TPMTSetup(mainWindow));
+    made(pump = new TPump(mainWindow));
+}
+
+QDialog* AppWindows::deviceDialog() const { return device; }
+
+bool AppWindows::threeElectrodes() const {
+    return potential && potential->Electrodes->itemIndex() == 1;
+}
+
+} // namespace varentis

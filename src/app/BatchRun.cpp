@@ -1,0 +1,114 @@
+#include "app/BatchRun.h"
+
+#include "app/Sdimain.h"
+#include "core/NumberText.h"
+#include "hardware/TDevice.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace varentis {
+
+bool parseBatchOptions(bool runSet, const QString& runValue, const QString& saveValue, bool quit,
+                       const QStringList& positional, BatchOptions* out, std::string* error) {
+    BatchOptions o;
+    if (positional.size() > 1) {
+        *error = "only one data file can be opened";
+        return false;
+    }
+    if (!positional.isEmpty()) o.openFile = positional.first();
+    if (runSet) {
+        bool valid = false;
+        o.runSeconds = readNumber(runValue.toStdString(), &valid);
+        if (!valid || !(o.runSeconds > 0.0)) {
+            *error = "--run needs a positive number of seconds";
+            return false;
+        }
+        o.run = true;
+    }
+    o.saveFile = saveValue;
+    o.quit = quit;
+    *out = o;
+    return true;
+}
+
+BatchRun::BatchRun(TSDIAppForm& form, const BatchOptions& options)
+    : form_(form), options_(options) {
+    if (options_.run || options_.quit || !options_.saveFile.isEmpty()) form_.quietErrors = true;
+    // After the window's own tick handler: the run has just taken its points.
+    connect(&form_.timer1(), &QTimer::timeout, this, &BatchRun::afterTick);
+}
+
+void BatchRun::start() {
+    if (!options_.openFile.isEmpty()) {
+        const QString error = form_.openFile(options_.openFile);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "varentis: %s: %s\n", options_.openFile.toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+            fail(1);
+            return;
+        }
+    }
+    if (!options_.run) {
+        finish();
+        return;
+    }
+    TDevice* device = form_.device();
+    if (device && !device->DeviceTest()) {
+        for (const DeviceTestLine& line : deviceTestLines(device->LastDeviceTest))
+            std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(line.module.size()),
+                         line.module.data(), static_cast<int>(line.result.size()),
+                         line.result.data());
+        fail(1);
+        return;
+    }
+    running_ = true;
+    form_.DataSaved = true; // nothing to ask: this run was asked for
+    form_.run().StopAfterSeconds = options_.runSeconds;
+    form_.BitBtn1Click();
+    if (form_.runState() != RunState::Running) {
+        std::fprintf(stderr, "varentis: the run did not start\n");
+        fail(1);
+    }
+}
+
+void BatchRun::afterTick() {
+    if (!running_) return;
+    RunControl& run = form_.run();
+    if (run.State == RunState::Running && run.NextPointTime < options_.runSeconds) return;
+    running_ = false;
+    if (run.State != RunState::Stopped) form_.BitBtn3Click();
+    finish();
+}
+
+void BatchRun::finish() {
+    finished_ = true;
+    if (!options_.saveFile.isEmpty()) {
+        const QString error = form_.saveToFile(options_.saveFile);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "varentis: cannot save %s: %s\n",
+                         options_.saveFile.toLocal8Bit().constData(),
+                         error.toLocal8Bit().constData());
+            fail(1);
+            return;
+        }
+    }
+    if (options_.quit) {
+        form_.askOnClose = false;
+        form_.close();
+    }
+}
+
+void BatchRun::fail(int code) {
+    exitCode_ = code;
+    finished_ = true;
+    form_.askOnClose = false;
+    QTimer::singleShot(0, &form_, [this] {
+        form_.close();
+        QCoreApplication::exit(exitCode_);
+    });
+}
+
+} // namespace varentis

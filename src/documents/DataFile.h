@@ -1,0 +1,61 @@
+#pragma once
+
+#include "documents/ControlAccess.h"
+#include "measurement/PointStore.h"
+
+#include <string>
+#include <string_view>
+
+namespace varentis {
+
+// Unit factors of the point columns (to seconds and amperes), as the axis scaling last
+// computed them.
+struct ColumnFactors {
+    double time = 1.0;     // of "X units"
+    double signal = 1e-9;  // of "Y units"
+    double current = 1e-12; // of "Current units"
+};
+
+// What the writer needs beyond the controls and the points.
+struct DataColumns {
+    ColumnFactors factors;
+    int XDecimals = 2;
+    int YDecimals = 2;
+    int CurrentDecimals = 3;
+    double periodSeconds = 0.1; // the sampling period in force; 0 or less disables the check
+};
+
+// Decimals of the time column: at least XDecimals, and enough that consecutive points
+// (one period apart) never print the same time. The smallest d >= XDecimals for which
+// period / timeUnitFactor × 10^d is whole, or 10^-d is at most a hundredth of the period.
+int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFactor);
+
+// The whole data file as bytes: "[Setup]" with its 29 lines, "[Valves]", "[Info]", "[Data]",
+// CRLF after every line; Windows-1252 when every character fits, else UTF-8.
+std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
+                          const DataColumns& columns);
+
+// The steps of Open that belong to the main window, called between the reader's passes.
+class DataFileReadHooks {
+public:
+    virtual ~DataFileReadHooks() = default;
+    // After the setup pass: the period change handling runs once.
+    virtual void applyPeriod() = 0;
+    // Before the data pass: the axis scaling is recomputed for the units just loaded.
+    virtual ColumnFactors recomputeScaling() = 0;
+};
+
+struct DataFileReadResult {
+    bool setupFound = false;
+    bool valvesFound = false;
+    bool infoFound = false;
+    bool dataFound = false;
+};
+
+// Reads a data file from its bytes into the controls and the point store, pass by pass:
+// setup, period, description, program, data. Never fails: missing sections give no
+// settings change, an empty text or no points; unreadable numbers give 0.
+DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
+                                PointStore& points, DataFileReadHooks& hooks);
+
+} // namespace varentis

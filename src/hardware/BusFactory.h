@@ -1,0 +1,26 @@
+#pragma once
+
+#include "hardware/PortBackend.h"
+#include "hardware/SimulatedInstrument.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace varentis {
+
+// The backend named on the command line (--bus): "sim" (the default), "ppdev",
+// "ppdev:/dev/parportN" or "ioport". An unknown name gives nullptr and a message in *error.
+std::unique_ptr<PortBackend> makePortBackend(std::string_view busName, const SimOptions& sim,
+                                             std::string* error);
+
+// Wraps `inner` so that every port access is written to the file at `path` (--bus-trace).
+// On a file that cannot be created, gives nullptr with a message and destroys nothing:
+// `inner` is handed back through the same pointer.
+std::unique_ptr<PortBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
+                                          const std::string& path, std::string* error);
+
+// Reads a --sim-speed FACTOR: a positive number; anything else gives false.
+bool parseSimSpeed(std::string_view text, double* factor);
+
+} // namespace varentis

@@ -1,0 +1,6 @@
+# Windows of src/printing, built into varentis_ui.
+target_sources(varentis_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/printwn.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/printbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/margins.cpp
+)

@@ -1,0 +1,352 @@
+#include "SimFixture.h"
+
+#include "hardware/ModuleCodes.h"
+#include "hardware/Registers.h"
+
+#include <cmath>
+
+namespace varentis::test {
+namespace {
+
+using Writes = std::vector<RegisterWrite>;
+
+// ---- PMT detector ----
+
+TEST(PmtCodes, VoltageCodeLimitsAndRounding) {
+    struct Case {
+        double volts, max, factor;
+        int code;
+    };
+    const Case cases[]{
+        {0, 1000, 1.0, 2048},     {500, 1000, 1.0, 1548},  {1500, 1000, 1.0, 1048},
+        {-5, 1000, 1.0, 2048},    {2000, 2000, 1.1, 0},    {0.5, 1000, 1.0, 2048},
+        {1.5, 1000, 1.0, 2046},   {100, 0, 0, 2048},       {std::nan(""), 1000, 1.0, 2048},
+        {100, 1000, 0.95, 1953},  {-1e9, 1000, 1.0, 2048}, {1000, 1000, -3.0, 4095},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pmtVoltageCode(c.volts, c.max, c.factor), c.code)
+            << c.volts << " V, max " << c.max << ", factor " << c.factor;
+}
+
+TEST(PmtCodes, RangeIsTheMostSensitiveThatHoldsTheCurrent) {
+    const std::pair<double, int> cases[]{{5e-9, 5},  {1e-8, 5},  {1.1e-8, 4}, {2e-3, 0},
+                                         {-3e-6, 2}, {0.0, 5},   {1e-7, 4},   {1e-3, 0},
+                                         {1.0001e-3, 0}, {std::nan(""), 5}};
+    for (auto [current, range] : cases) EXPECT_EQ(pmtRangeFor(current), range) << current;
+}
+
+using Pmt = SimFixture;
+
+TEST_F(Pmt, SetVoltageWritesHighByteFirst) {
+    dev.PMTMaxVoltage = 1000;
+    dev.PMTVoltageFactor = 1.0;
+    const std::pair<double, Writes> cases[]{
+        {0, {{0x90, 8}, {0x91, 0}}},
+        {500, {{0x90, 6}, {0x91, 12}}},
+        {1500, {{0x90, 4}, {0x91, 24}}},
+        {-5, {{0x90, 8}, {0x91, 0}}},
+    };
+    for (const auto& [volts, expected] : cases) {
+        sim.clearRecord();
+        dev.PMTSetVoltage(volts);
+        EXPECT_EQ(writes(), expected) << volts;
+    }
+}
+
+TEST_F(Pmt, SetCurrentReplacesOnlyTheRangeBits) {
+    dev.PMTControl = 0x0B;
+    dev.PMTSetCurrent(1e-7);
+    EXPECT_EQ(dev.PMTRange, 4);
+    dev.PMTOff();
+    dev.PMTSetCurrent(1e-7);
+    EXPECT_EQ(writes(), (Writes{{0xA2, 0x0C}, {0xA2, 0x00}, {0xA2, 0x04}}));
+    EXPECT_EQ(sim.pmtControl(), 0x04);
+}
+
+TEST_F(Pmt, OnWritesInOrderAndSwitchesTheHighVoltageOn) {
+    dev.PMTMaxVoltage = 1000;
+    dev.PMTVoltageFactor = 1.0;
+    dev.PMTOn(500, 1e-6);
+    EXPECT_EQ(writes(), (Writes{{0x90, 8}, {0x91, 0}, {0x92, 10}, {0xA2, 3}, {0x90, 6},
+                                {0x91, 12}, {0xA2, 0x0B}}));
+    EXPECT_EQ(dev.PMTControl, 0x0B);
+    EXPECT_EQ(dev.PMTAcqControl, 10);
+    EXPECT_DOUBLE_EQ(sim.pmtHighVoltage(), 500.0);
+    // Switched on already: the range write keeps the on bit.
+    sim.clearRecord();
+    dev.PMTOn(0, 1e-8);
+    EXPECT_EQ(writes()[3], (RegisterWrite{0xA2, 0x0D}));
+}
+
+TEST_F(Pmt, ReadingConversionWithSignAndOverRange) {
+    for (auto& t : dev.CurrentZeroText) t = "0";
+    for (auto& t : dev.CurrentFactorText) t = "1.0000";
+    dev.PMTCalculateCFactors();
+    struct Case {
+        std::uint8_t hi, lo;
+        int counts;
+    };
+    const Case cases[]{{0x45, 0x10, 1296},  {0x05, 0x10, -1296}, {0x65, 0x10, 4095},
+                       {0x25, 0x10, -4095}, {0x4F, 0xFF, 4095},  {0x40, 0x00, 0},
+                       {0x95, 0x10, -1296} /* bit 15 and bit 12 unused */};
+    for (const Case& c : cases) {
+        sim.scriptRead(0x91, {c.hi});
+        sim.scriptRead(0x90, {c.lo});
+        sim.clearRecord();
+        EXPECT_DOUBLE_EQ(dev.PMTGetCurrent(), c.counts * 4.883e-7) << int(c.hi);
+        // High byte first.
+        ASSERT_GE(sim.portAccesses().size(), 8u);
+        EXPECT_EQ(sim.portAccesses()[0].value, 0x91);
+        EXPECT_EQ(sim.portAccesses()[7].value, 0x90);
+    }
+}
+
+TEST_F(Pmt, CalibrationZeroAndFactorPerRange) {
+    dev.CurrentZeroText = {"0", "", "-3.5", "10", "abc", "1e1"};
+    dev.CurrentFactorText = {"1.0000", "0.9", "1.1", "", "2", "x"};
+    dev.PMTCalculateCFactors();
+    EXPECT_EQ(dev.CurrentZero, (std::array<double, 6>{0, 0, -3.5, 10, 0, 10}));
+    EXPECT_DOUBLE_EQ(dev.CurrentScale[1], 4.883e-8 * 0.9);
+    EXPECT_DOUBLE_EQ(dev.CurrentScale[2], 4.883e-9 * 1.1);
+    EXPECT_EQ(dev.CurrentScale[3], 0.0);
+    EXPECT_EQ(dev.CurrentScale[5], 0.0);
+
+    dev.PMTSetCurrent(1e-6); // range 3, zero 10
+    sim.scriptRead(0x91, {0x40});
+    sim.scriptRead(0x90, {10});
+    dev.CurrentScale[3] = 4.883e-10;
+    EXPECT_EQ(dev.PMTGetCurrent(), 0.0);
+}
+
+TEST_F(Pmt, TestReadsTheAcquisitionBoardOnlyAfterTheController) {
+    EXPECT_TRUE(dev.PMTTest());
+    sim.scriptRead(0xA2, {0x5A});
+    sim.clearRecord();
+    EXPECT_FALSE(dev.PMTTest());
+    EXPECT_EQ(sim.portAccesses().size(), 7u) << "0x92 must not be read";
+    sim.scriptRead(0xA2, {});
+    sim.scriptRead(0x92, {0xB8});
+    EXPECT_FALSE(dev.PMTTest());
+}
+
+// ---- Timer ----
+
+using Timer = SimFixture;
+
+TEST_F(Timer, GetTimeAssemblesTheFourBytesLowFirst) {
+    struct Case {
+        std::uint8_t b[4];
+        double seconds;
+    };
+    const Case cases[]{{{0x10, 0x27, 0x00, 0x00}, 0.1},
+                       {{0xFF, 0xFF, 0xFF, 0xFF}, 42949.67295},
+                       {{0x00, 0x00, 0x00, 0x01}, 167.77216},
+                       {{0x00, 0x00, 0x00, 0x00}, 0.0}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < 4; ++i) sim.scriptRead(static_cast<std::uint8_t>(0x84 + i), {c.b[i]});
+        EXPECT_EQ(dev.GetTime(), c.seconds);
+    }
+}
+
+TEST_F(Timer, CommandsWriteZeroToTheirRegisters) {
+    dev.TimerStart();
+    dev.TimerStop();
+    dev.TimerReset();
+    EXPECT_EQ(writes(), (Writes{{0x85, 0}, {0x84, 0}, {0x86, 0}}));
+}
+
+TEST_F(Timer, CountsModelTimeHoldsWhenStoppedAndWraps) {
+    dev.TimerStop();
+    dev.TimerReset();
+    sim.advanceSeconds(5);
+    EXPECT_EQ(sim.timerCount(), 0u);
+    dev.TimerStart();
+    dev.TimerReset();
+    sim.advanceSeconds(1.5);
+    const double t = dev.GetTime();
+    // 1.5 s plus the microseconds of the reads themselves.
+    EXPECT_NEAR(t, 1.5, 0.0001);
+    dev.TimerStop();
+    const std::uint32_t held = sim.timerCount();
+    sim.advanceSeconds(3);
+    EXPECT_EQ(sim.timerCount(), held);
+    dev.TimerStart();
+    sim.advanceSeconds(2);
+    EXPECT_NEAR(dev.GetTime(), 3.5, 0.0001);
+    // Reset keeps it counting.
+    dev.TimerReset();
+    sim.advanceSeconds(0.25);
+    EXPECT_NEAR(dev.GetTime(), 0.25, 0.0001);
+
+    // 2^32 counts of 10 µs later the counter shows the same value again.
+    dev.TimerStop();
+    const std::uint32_t before = sim.timerCount();
+    dev.TimerStart();
+    sim.advanceSeconds(42949.67296);
+    dev.TimerStop();
+    // Only the microseconds of the two bus writes are added.
+    EXPECT_LE(sim.timerCount() - before, 1u);
+}
+
+// ---- Valves and pump ----
+
+TEST(ValvePacking, BytesOfTheThreeRegisters) {
+    struct Case {
+        std::uint16_t mask;
+        std::uint8_t v1to4, v5to8, v9to12;
+    };
+    const Case cases[]{{0x0001, 0x03, 0x00, 0x00}, {0x0FFF, 0xFF, 0xFF, 0xFF},
+                       {0x0120, 0x00, 0x0C, 0x03}, {0xF000, 0x00, 0x00, 0x00},
+                       {0x0808, 0xC0, 0x00, 0xC0}, {0x0050, 0x00, 0x33, 0x00}};
+    for (const Case& c : cases) {
+        const ValveBytes b = packValves(c.mask);
+        EXPECT_EQ(b.valves1to4, c.v1to4) << c.mask;
+        EXPECT_EQ(b.valves5to8, c.v5to8) << c.mask;
+        EXPECT_EQ(b.valves9to12, c.v9to12) << c.mask;
+        EXPECT_EQ(unpackValves(b), c.mask & 0x0FFF) << c.mask;
+    }
+    // A valve with only one of its two bits set is not open.
+    EXPECT_EQ(unpackValveNibble(0x01), 0u);
+    EXPECT_EQ(unpackValveNibble(0x0E), 2u);
+}
+
+using Valves = SimFixture;
+
+TEST_F(Valves, SetValvesWritesAllThreeRegistersInOrder) {
+    dev.SetValves(0x0120);
+    EXPECT_EQ(writes(), (Writes{{0x70, 0x00}, {0x72, 0x0C}, {0x71, 0x03}}));
+    EXPECT_EQ(sim.valveMask(), 0x0120);
+    EXPECT_EQ(dev.ValveState, 0x0120);
+}
+
+TEST_F(Valves, SetValveChangesOneValveFromTheLastMask) {
+    dev.SetValves(0x0005);
+    dev.SetValve(1, true);
+    EXPECT_EQ(dev.ValveState, 0x0007);
+    EXPECT_EQ(sim.valveMask(), 0x0007);
+    dev.SetValve(0, false);
+    EXPECT_EQ(sim.valveMask(), 0x0006);
+    dev.SetValve(11, true);
+    EXPECT_EQ(sim.valveMask(), 0x0806);
+    sim.clearRecord();
+    dev.SetValve(16, true); // no such bit: nothing written
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(dev.ValveState, 0x0806);
+}
+
+TEST(PumpCodes, SpeedAndDirection) {
+    struct Case {
+        double percent;
+        std::uint8_t speed, direction;
+    };
+    const Case cases[]{{50, 128, 1},  {-20, 51, 3},  {0, 0, 0},    {150, 255, 1},
+                       {10, 26, 1},   {-150, 255, 3}, {100, 255, 1}, {0.1, 0, 1},
+                       {std::nan(""), 0, 0}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(pumpSpeedCode(c.percent), c.speed) << c.percent;
+        EXPECT_EQ(pumpDirectionCode(c.percent), c.direction) << c.percent;
+    }
+}
+
+using Pump = SimFixture;
+
+TEST_F(Pump, RunWritesSpeedBeforeDirectionAndStopLeavesTheSpeed) {
+    dev.PumpRun(50);
+    dev.PumpRun(0);
+    dev.PumpRun(-20);
+    dev.PumpStop();
+    EXPECT_EQ(writes(), (Writes{{0x80, 128}, {0x81, 1}, {0x80, 0}, {0x81, 0}, {0x80, 51},
+                                {0x81, 3}, {0x81, 0}}));
+    EXPECT_EQ(sim.pumpSpeed(), 51);
+    EXPECT_EQ(sim.pumpDirection(), 0);
+}
+
+// ---- Device test ----
+
+using DeviceTest = SimFixture;
+
+TEST_F(DeviceTest, AllModulesPresent) {
+    EXPECT_TRUE(dev.DeviceTest());
+    for (const DeviceTestLine& line : deviceTestLines(dev.LastDeviceTest))
+        EXPECT_EQ(line.result, "OK") << line.module;
+    EXPECT_TRUE(sim.timerRunning()) << "left running from a fresh start";
+}
+
+TEST_F(DeviceTest, TimerSequenceIsStopClearReadTenStartsRead) {
+    dev.TestModules();
+    std::vector<RegisterWrite> timer;
+    for (const RegisterWrite& w : writes())
+        if (w.address >= 0x84 && w.address <= 0x86) timer.push_back(w);
+    Writes expected{{0x84, 0}, {0x86, 0}};
+    for (int i = 0; i < 10; ++i) expected.push_back({0x85, 0});
+    EXPECT_EQ(timer, expected);
+}
+
+struct ModuleFault {
+    const char* name;
+    unsigned absent;
+    std::uint8_t scriptedAddress;
+    std::vector<std::uint8_t> scripted;
+    std::size_t failingLine; // index in deviceTestLines
+};
+
+void PrintTo(const ModuleFault& fault, std::ostream* os) { *os << fault.name; }
+
+class DeviceTestFaults : public SimFixture, public ::testing::WithParamInterface<ModuleFault> {
+protected:
+    static SimOptions options() {
+        SimOptions o = testSimOptions();
+        o.absentModules = GetParam().absent;
+        return o;
+    }
+    DeviceTestFaults() : SimFixture(options()) {}
+};
+
+TEST_P(DeviceTestFaults, OnlyTheFaultyModuleIsNotReady) {
+    const ModuleFault& f = GetParam();
+    if (!f.scripted.empty()) sim.scriptRead(f.scriptedAddress, f.scripted);
+    EXPECT_FALSE(dev.DeviceTest());
+    const auto lines = deviceTestLines(dev.LastDeviceTest);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].result, i == f.failingLine ? "not ready" : "OK") << lines[i].module;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modules, DeviceTestFaults,
+    ::testing::Values(ModuleFault{"PmtController", SimPmtController, 0, {}, 0},
+                      ModuleFault{"PmtAcquisition", SimPmtAcquisition, 0, {}, 0},
+                      ModuleFault{"Potentiostat", SimPotentiostat, 0, {}, 1},
+                      ModuleFault{"PotentiostatA5", 0, 0x74, {0xA5}, 1},
+                      ModuleFault{"PotentiostatAcq", SimPotentiostatAcquisition, 0, {}, 1},
+                      ModuleFault{"TimerAbsent", SimTimer, 0, {}, 2},
+                      ModuleFault{"TimerNotCounting", 0, 0x84, {0, 0}, 2},
+                      ModuleFault{"TimerNotClearing", 0, 0x84, {3, 9}, 2},
+                      ModuleFault{"Valves", SimValves, 0, {}, 3},
+                      ModuleFault{"Pump", SimPump, 0, {}, 4}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(DeviceTest, PotentiostatIdentityBitZeroIsIgnoredAndSpanBoardReadOnlyAfterIt) {
+    sim.scriptRead(0x74, {0xA7});
+    EXPECT_TRUE(dev.TestModules().Potentiostat);
+    sim.scriptRead(0x74, {0xA5});
+    sim.clearRecord();
+    EXPECT_FALSE(dev.TestModules().Potentiostat);
+    for (std::size_t i = 0; i + 1 < sim.portAccesses().size(); ++i)
+        EXPECT_NE(sim.portAccesses()[i], (PortAccess{true, 0x378, 0x96}));
+}
+
+TEST_F(DeviceTest, LineTexts) {
+    DeviceTestResults r;
+    r.ProgrammableTimer = true;
+    const auto lines = deviceTestLines(r);
+    EXPECT_EQ(lines[0].module, "PMT detector");
+    EXPECT_EQ(lines[1].module, "Potentiostat");
+    EXPECT_EQ(lines[2].module, "Programmable timer");
+    EXPECT_EQ(lines[2].result, "OK");
+    EXPECT_EQ(lines[3].module, "Valve controller");
+    EXPECT_EQ(lines[4].module, "Pump controller");
+    EXPECT_EQ(lines[4].result, "not ready");
+}
+
+} // namespace
+} // namespace varentis::test

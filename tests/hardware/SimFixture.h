@@ -1,0 +1,35 @@
+#pragma once
+
+#include "hardware/PortBackend.h"
+#include "hardware/SimulatedInstrument.h"
+#include "hardware/TDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace varentis::test {
+
+inline SimOptions testSimOptions() {
+    SimOptions o;
+    o.clock = SimClockMode::Virtual;
+    o.seed = 7;
+    o.recordLimit = 100000;
+    return o;
+}
+
+// A driver on a freshly installed simulated instrument with a virtual clock.
+class SimFixture : public ::testing::Test {
+protected:
+    explicit SimFixture(const SimOptions& options = testSimOptions()) : sim(options) {
+        setPortBackend(&sim);
+    }
+    ~SimFixture() override { setPortBackend(nullptr); }
+
+    std::vector<RegisterWrite> writes() const { return sim.registerWrites(); }
+
+    SimulatedInstrument sim;
+    TDevice dev;
+};
+
+} // namespace varentis::test
