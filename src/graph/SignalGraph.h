@@ -27,8 +27,9 @@ struct PlotContent {
     int Height = 0;
 };
 
-// Where the "0" caption beside the zero line goes. Top is relative to the plot's own top
-// edge; the window adds the plot's top within its panel.
+// Where the "0" caption beside the zero line goes. Top is the caption's top edge, already
+// 6 pixels above the zero line's row, relative to the plot's own top edge: the window adds
+// only the plot's top within its panel.
 struct ZeroLabel {
     bool Visible = false;
     int Top = 0;
