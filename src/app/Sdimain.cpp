@@ -804,7 +804,7 @@ void TSDIAppForm::DrawGraph() {
     const ZeroLabel zero = drawSignalGraph(canvas, scale_, plotContent());
     painter.end();
     Label9->setVisible(zero.Visible);
-    if (zero.Visible) Label9->move(Label9->x(), zero.Top + PaintBox2->y() - 6);
+    if (zero.Visible) Label9->move(Label9->x(), zero.Top + PaintBox2->y());
     PaintBox2->update();
 }
 
