@@ -62,7 +62,6 @@ void PointStore::append(double time, double signal, double current) {
 }
 
 int runCapacity(double xMaxSeconds, double periodSeconds) {
-    if (!(periodSeconds > 0.0)) return 1;
     return static_cast<int>(
         std::clamp<std::int64_t>(rnd(xMaxSeconds / periodSeconds), 1, INT_MAX));
 }

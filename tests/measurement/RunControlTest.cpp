@@ -173,7 +173,6 @@ TEST_F(RunControlTest, CapacityRule) {
     EXPECT_EQ(runCapacity(2.5, 1.0), 2); // halves round to the even integer
     EXPECT_EQ(runCapacity(3.5, 1.0), 4);
     EXPECT_EQ(runCapacity(0.5, 1.0), 1); // 0 is raised to 1
-    EXPECT_EQ(runCapacity(100.0, 0.0), 1);
 
     host.scale.XMax = 100.0;
     start(0.1, 30.0);
