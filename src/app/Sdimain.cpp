@@ -155,6 +155,11 @@ void TSDIAppForm::attachDevice(TDevice& device) {
             connect(PumpButton, &QPushButton::clicked, windows_->pump, &QDialog::show);
         if (windows_->colors)
             connect(Graphsetup1, &QAction::triggered, windows_->colors, &QDialog::exec);
+        connect(Devicetest1, &QAction::triggered, this, [this] {
+            if (!device_ || !windows_->deviceDialog()) return;
+            device_->DeviceTest();
+            windows_->deviceDialog()->exec();
+        });
     }
     device_ = &device;
     run_ = std::make_unique<RunControl>(device, *this, store_);
