@@ -547,7 +547,7 @@ void TSDIAppForm::FormActivate() {
     if (device_ && !iniPath_.isEmpty()) {
         const ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
-                                colorValues_, page_};
+                                colors_, page_};
         loadActivationSettings(store, targets);
         device_->PMTMaxVoltage = readNumber(controls_.text("TPMTSetup.MaxVoltage"));
         device_->PMTVoltageFactor = readNumber(controls_.text("TPMTSetup.VFactor"));
@@ -772,13 +772,7 @@ PlotContent TSDIAppForm::plotContent() const {
     c.ShowPotential = ShowPotential->isChecked();
     c.UsingPotentiostat = UsingPotentiostat->isChecked();
     c.DrawCurrent = DrawCurrent->isChecked();
-    c.Colors.Valves = static_cast<ColorRef>(colorValues_.Valves);
-    c.Colors.ValveBkg = static_cast<ColorRef>(colorValues_.ValveBkg);
-    c.Colors.PMT = static_cast<ColorRef>(colorValues_.PMT);
-    c.Colors.Potential = static_cast<ColorRef>(colorValues_.Potential);
-    c.Colors.Current = static_cast<ColorRef>(colorValues_.Current);
-    c.Colors.Pump = static_cast<ColorRef>(colorValues_.Pump);
-    c.Colors.Bkg = static_cast<ColorRef>(colorValues_.Bkg);
+    c.Colors = colors_;
     c.Width = PaintBox2->width();
     c.Height = PaintBox2->height();
     return c;
@@ -955,7 +949,7 @@ void TSDIAppForm::FormClose() {
     if (!iniPath_.isEmpty() && device_) {
         ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
-                                colorValues_, page_};
+                                colors_, page_};
         storeSettings(store, targets);
         if (auto error = writeSettingsFile(iniPath_.toStdString(), store))
             showError(QString::fromStdString(*error));

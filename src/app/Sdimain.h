@@ -148,7 +148,7 @@ private:
     std::unique_ptr<RunControl> run_;
     QString iniPath_;
     WidgetControls controls_;
-    GraphColorValues colorValues_;
+    GraphColors colors_;
     PageSetupValues page_;
     GraphScale scale_;
     std::unique_ptr<TVicPort> port_;

@@ -25,7 +25,7 @@ constexpr SettingDef flag(std::string_view section, std::string_view key,
     return {section, key, K::Flag, fallback, control, g};
 }
 constexpr SettingDef color(std::string_view key, std::string_view fallback,
-                           int GraphColorValues::*member) {
+                           ColorRef GraphColors::*member) {
     return {"Colors", key, K::Color, fallback, {}, A, 0, member};
 }
 constexpr SettingDef pageInt(std::string_view key, std::string_view fallback,
@@ -69,13 +69,13 @@ const SettingDef kTable[] = {
     {"Valves", {}, K::Lines, {}, "Memo2", C},
     {"Info", {}, K::Lines, {}, "Memo1", C},
     // The other windows, at the first activation.
-    color("Valves", "0", &GraphColorValues::Valves),
-    color("Valve Bkg", "16777215", &GraphColorValues::ValveBkg),
-    color("PMT", "16711680", &GraphColorValues::PMT),
-    color("Potential", "65280", &GraphColorValues::Potential),
-    color("Current", "255", &GraphColorValues::Current),
-    color("Pump", "8421504", &GraphColorValues::Pump),
-    color("Bkg", "16777215", &GraphColorValues::Bkg),
+    color("Valves", "0", &GraphColors::Valves),
+    color("Valve Bkg", "16777215", &GraphColors::ValveBkg),
+    color("PMT", "16711680", &GraphColors::PMT),
+    color("Potential", "65280", &GraphColors::Potential),
+    color("Current", "255", &GraphColors::Current),
+    color("Pump", "8421504", &GraphColors::Pump),
+    color("Bkg", "16777215", &GraphColors::Bkg),
     text("PMT setup", "Max voltage", "1000", "TPMTSetup.MaxVoltage", A),
     text("PMT setup", "Voltage factor", "1.000", "TPMTSetup.VFactor", A),
     zero("Current zero 0", 0),
@@ -187,7 +187,8 @@ void readOne(const ProfileStore& store, const SettingDef& d, ControlAccess& cont
         targets->CurrentFactorText[n] = store.readString(d.section, d.key, d.fallback);
         break;
     case K::Color:
-        targets->colors.*d.color = store.readInteger(d.section, d.key, integerDefault(d));
+        targets->colors.*d.color =
+            static_cast<ColorRef>(store.readInteger(d.section, d.key, integerDefault(d)));
         break;
     case K::PageInteger:
         page.*d.pageInt = store.readInteger(d.section, d.key, integerDefault(d));
@@ -240,7 +241,7 @@ void writeOne(ProfileStore& store, const SettingDef& d, SettingsTargets& t) {
         store.writeString(d.section, d.key, t.CurrentFactorText[n]);
         break;
     case K::Color:
-        store.writeInteger(d.section, d.key, t.colors.*d.color);
+        store.writeInteger(d.section, d.key, static_cast<int>(t.colors.*d.color));
         break;
     case K::PageInteger:
         store.writeInteger(d.section, d.key, page.*d.pageInt);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/ControlAccess.h"
+#include "graph/GraphColors.h"
 #include "documents/ProfileStore.h"
 
 #include <array>
@@ -13,17 +14,6 @@
 namespace varentis {
 
 inline constexpr std::string_view SettingsFileName = "varnts.ini";
-
-// Colours as red + 256 × green + 65536 × blue, held by the graph colours dialog.
-struct GraphColorValues {
-    int Valves = 0;
-    int ValveBkg = 16777215;
-    int PMT = 16711680;
-    int Potential = 65280;
-    int Current = 255;
-    int Pump = 8421504;
-    int Bkg = 16777215;
-};
 
 // The page setup values that do not live in a dialog control (the margins and the five
 // print flags do: "TForm2.Edit1" .. "Edit4", "TPrintRep.CheckBox1" .. "CheckBox5").
@@ -47,7 +37,7 @@ struct SettingsTargets {
     ControlAccess& controls;
     std::array<std::string, 6>& CurrentZeroText;   // of TDevice
     std::array<std::string, 6>& CurrentFactorText; // of TDevice
-    GraphColorValues& colors;
+    GraphColors& colors;
     PageSetupValues& page;
 };
 
@@ -59,7 +49,7 @@ enum class SettingKind {
     Lines,       // multi-line editor, one "line=" entry per non-empty line
     ZeroText,    // TDevice CurrentZeroText[index]
     FactorText,  // TDevice CurrentFactorText[index]
-    Color,       // GraphColorValues member
+    Color,       // GraphColors member
     PageInteger, // PageSetupValues member
     Orientation, // PageSetupValues::Landscape, written 1 / 0
     FontName,
@@ -76,7 +66,7 @@ struct SettingDef {
     std::string_view control;  // for control-bound kinds
     ReadGroup group;
     int index = 0;                            // ZeroText, FactorText
-    int GraphColorValues::*color = nullptr;   // Color
+    ColorRef GraphColors::*color = nullptr;  // Color
     int PageSetupValues::*pageInt = nullptr;  // PageInteger
 };
 

@@ -31,7 +31,7 @@ struct Hooks : DataFileReadHooks {
 FakeControls defaultControls() {
     FakeControls c;
     std::array<std::string, 6> zero, factor;
-    GraphColorValues colors;
+    GraphColors colors;
     PageSetupValues page;
     SettingsTargets targets{c, zero, factor, colors, page};
     loadCreationSettings(ProfileStore{}, c);

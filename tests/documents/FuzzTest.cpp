@@ -29,7 +29,7 @@ void readBoth(std::string_view bytes) {
     ASSERT_GT(points.Capacity, points.Count);
 
     std::array<std::string, 6> zero, factor;
-    GraphColorValues colors;
+    GraphColors colors;
     PageSetupValues page;
     SettingsTargets targets{controls, zero, factor, colors, page};
     const ProfileStore store = ProfileStore::parse(bytes);

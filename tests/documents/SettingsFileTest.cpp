@@ -15,7 +15,7 @@ namespace {
 struct Windows {
     FakeControls controls;
     std::array<std::string, 6> zero, factor;
-    GraphColorValues colors;
+    GraphColors colors;
     PageSetupValues page;
     SettingsTargets targets{controls, zero, factor, colors, page};
 
