@@ -15,14 +15,28 @@
 
 using namespace varentis;
 
+namespace {
+// --help and --version print and exit; they must work without a display too.
+bool wantsTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--help" || a == "-h" || a == "--help-all" || a == "--version" || a == "-v")
+            return true;
+    }
+    return false;
+}
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Varentis");
-    QApplication::setApplicationVersion("1.0");
-    QApplication::setWindowIcon(programIcon());
+    std::unique_ptr<QCoreApplication> appHolder;
+    if (wantsTextOnly(argc, argv)) appHolder = std::make_unique<QCoreApplication>(argc, argv);
+    else appHolder = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication& app = *appHolder;
+    QCoreApplication::setApplicationName("Varentis");
+    QCoreApplication::setApplicationVersion("1.0");
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("Runs the flow instrument: measure, view, save and print.");
+    parser.setApplicationDescription("Runs the luminescence flow instrument: measure, view and save measurements.");
     parser.addHelpOption();
     parser.addVersionOption();
     QCommandLineOption bus("bus", "Instrument bus: sim (default), ppdev[:DEVICE], ioport.", "BUS",
@@ -41,6 +55,7 @@ int main(int argc, char** argv) {
     parser.addOptions({bus, trace, speed, ini, run, save, quit});
     parser.addPositionalArgument("FILE", "Data file (*.vrd) to open at start.", "[FILE]");
     parser.process(app);
+    QApplication::setWindowIcon(programIcon());
 
     BatchOptions batch;
     std::string error;
@@ -85,7 +100,7 @@ int main(int argc, char** argv) {
         BatchRun batchRun(form, batch);
         form.show();
         QTimer::singleShot(0, &batchRun, &BatchRun::start);
-        status = app.exec();
+        status = QCoreApplication::exec();
         if (batchRun.exitCode() != 0) status = batchRun.exitCode();
     }
     setPortBackend(nullptr);
