@@ -112,7 +112,7 @@ void RunControl::tick() {
 
 void RunControl::runningTick() {
     const double wallStart = WallClock ? WallClock() : 0.0;
-    const double t0 = static_cast<double>(CycleCount) * CycleTime + device_.GetTime();
+    double t0 = static_cast<double>(CycleCount) * CycleTime + device_.GetTime();
     for (;;) {
         double tc = device_.GetTime();
         const double t = static_cast<double>(CycleCount) * CycleTime + tc;
@@ -121,7 +121,15 @@ void RunControl::runningTick() {
         if (potentiostat) CurrentSum += host_.potentiostatCurrent();
         ++SampleCount;
 
-        if (t >= NextPointTime) takePoint(tc);
+        if (t >= NextPointTime) {
+            const std::uint64_t cycles = CycleCount;
+            const double tcBefore = tc;
+            takePoint(tc);
+            // A cycle that ran past its end until this point sets the run time back by the
+            // excess; the tick's start moves back with it, so the tick still lasts its
+            // 0.105 s instead of holding the program until the time has caught up.
+            if (CycleCount != cycles) t0 -= tcBefore - CycleTime;
+        }
 
         if ((host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) ||
             NextPointTime >= StopAfterSeconds - Period * 1e-6) { // 0.1 s steps add up inexactly

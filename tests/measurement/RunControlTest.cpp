@@ -220,6 +220,21 @@ TEST_F(RunControlTest, CycleNotAMultipleOfThePeriodWrapsAtTheNextPoint) {
     EXPECT_NEAR(dev.GetTime(), 5.0, 0.2);
 }
 
+TEST_F(RunControlTest, TickAfterACycleWrapLastsItsUsualTime) {
+    // Without a bound from the computer's clock, a wrap that sets the run time back by 2 s
+    // must not keep the tick busy until the time has caught up.
+    run.WallClock = nullptr;
+    host.scale.XMax = 100.0;
+    start(3.0, 10.0);
+    ticksUntil(11.9);
+    while (run.CycleCount == 0 && run.State == RunState::Running) {
+        const double before = sim.modelSeconds();
+        tick();
+        EXPECT_LT(sim.modelSeconds() - before, 0.2);
+    }
+    EXPECT_EQ(run.CycleCount, 1u);
+}
+
 TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
     host.maxStop = true;
     host.scale.XMax = 100.0;
