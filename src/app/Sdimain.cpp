@@ -942,6 +942,7 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
     }
     FormClose();
     event->accept();
+    emit formClosed();
 }
 
 void TSDIAppForm::FormClose() {

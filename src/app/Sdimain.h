@@ -116,6 +116,11 @@ public:
     double ReadoutSignal = 0.0;
     bool Zoomed = false;
 
+signals:
+    // The window has closed: settings written, port closed. The program ends here, even when
+    // a window of its own (the pump control) is still open.
+    void formClosed();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
         TSDIAppForm form(iniPath, &windows);
         windows.create(&form);
         form.attachDevice(*windows.device);
+        QObject::connect(&form, &TSDIAppForm::formClosed, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
         BatchRun batchRun(form, batch);
         form.show();
         QTimer::singleShot(0, &batchRun, &BatchRun::start);
