@@ -97,6 +97,8 @@ struct CloseCase {
     bool closes;
 };
 
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.what; }
+
 class CloseQuestionTest : public ShellTest, public ::testing::WithParamInterface<CloseCase> {};
 
 TEST_P(CloseQuestionTest, UnsavedDataAreAskedForBeforeTheWindowCloses) {
