@@ -66,6 +66,7 @@ void BatchRun::start() {
     }
     running_ = true;
     form_.DataSaved = true; // nothing to ask: this run was asked for
+    form_.run().StopAfterSeconds = options_.runSeconds;
     form_.BitBtn1Click();
     if (form_.runState() != RunState::Running) {
         std::fprintf(stderr, "varentis: the run did not start\n");

@@ -10,6 +10,8 @@
 #include "documents/AtomicFile.h"
 #include "documents/DataFile.h"
 #include "graph/QPainterCanvas.h"
+#include "graph/colors.h"
+#include "hardware/pumps.h"
 #include "measurement/potentials.h"
 
 #include <QAction>
@@ -147,6 +149,17 @@ void TSDIAppForm::attachDevice(TDevice& device) {
         }
         if (windows_->potential)
             connect(windows_->potential, &TPotential::axesChanged, this, &TSDIAppForm::Redraw);
+        if (windows_->potential)
+            connect(PotentiostatButton, &QPushButton::clicked, windows_->potential, &QDialog::exec);
+        if (windows_->pump)
+            connect(PumpButton, &QPushButton::clicked, windows_->pump, &QDialog::show);
+        if (windows_->colors)
+            connect(Graphsetup1, &QAction::triggered, windows_->colors, &QDialog::exec);
+        connect(Devicetest1, &QAction::triggered, this, [this] {
+            if (!device_ || !windows_->deviceDialog()) return;
+            device_->DeviceTest();
+            windows_->deviceDialog()->exec();
+        });
     }
     device_ = &device;
     run_ = std::make_unique<RunControl>(device, *this, store_);
@@ -796,7 +809,7 @@ void TSDIAppForm::DrawGraph() {
     const ZeroLabel zero = drawSignalGraph(canvas, scale_, plotContent());
     painter.end();
     Label9->setVisible(zero.Visible);
-    if (zero.Visible) Label9->move(Label9->x(), zero.Top + PaintBox2->y() - 6);
+    if (zero.Visible) Label9->move(Label9->x(), zero.Top + PaintBox2->y());
     PaintBox2->update();
 }
 

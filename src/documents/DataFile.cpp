@@ -5,6 +5,7 @@
 #include "documents/TextEncoding.h"
 #include "documents/TextLines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -145,7 +146,9 @@ int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFacto
     const double step = periodSeconds / timeUnitFactor; // one period in axis units
     for (; d < kMaxDecimals; ++d) {
         const double scaled = step * std::pow(10.0, d);
-        if (std::abs(scaled - std::nearbyint(scaled)) <= 1e-9) break;
+        // A step that prints as 0 is not whole, however close to 0 it is.
+        const double whole = std::nearbyint(scaled);
+        if (whole >= 1 && std::abs(scaled - whole) <= 1e-9) break;
         if (std::pow(10.0, -d) <= step / 100) break;
     }
     return std::max(d, XDecimals);

@@ -197,8 +197,20 @@ std::vector<std::string> ProfileStore::readLines(std::string_view section) const
 }
 
 void ProfileStore::writeLines(std::string_view section, const std::vector<std::string>& lines) {
-    eraseSection(section);
+    // Rewritten where it stands, so that a file read and written again keeps its layout;
+    // any later section of the same name goes.
+    const std::string name = fold(section);
+    bool first = true;
+    std::erase_if(sections_, [&](const Section& s) {
+        auto n = headerName(s.header);
+        if (!n || fold(*n) != name) return false;
+        if (first) return first = false;
+        return true;
+    });
+    reindexSections();
     Section& s = findOrAppend(section);
+    s.lines.clear();
+    s.keys.clear();
     for (const auto& line : lines)
         if (!line.empty()) s.lines.push_back(line + "=");
 }

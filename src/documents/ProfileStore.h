@@ -36,7 +36,7 @@ public:
 
     // A section used as a list of text lines, each stored as an entry "line=". Unlike keyed
     // entries, repeated lines are kept, in order, and so are blanks inside a line. Empty
-    // lines are not stored.
+    // lines are not stored. Writing replaces the section's body where it stands.
     std::vector<std::string> readLines(std::string_view section) const;
     void writeLines(std::string_view section, const std::vector<std::string>& lines);
 

@@ -25,19 +25,20 @@ QColor QPainterCanvas::toQColor(ColorRef color) {
 }
 
 void QPainterCanvas::applyPen() {
+    // A fresh pen each time: a solid pen that once carried a dash pattern is still stroked
+    // through the slow dashed path.
+    QPen pen(pen_.color(), pen_.width(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     if (style_ == PenStyle::Dotted) {
-        pen_.setStyle(Qt::CustomDashLine);
         // One pixel on, one off, like the dotted pens of the window system.
-        pen_.setDashPattern({1.0, 1.0});
-    } else {
-        pen_.setStyle(Qt::SolidLine);
+        pen.setDashPattern({1.0, 1.0});
     }
+    pen_ = pen;
     painter_.setPen(pen_);
 }
 
 void QPainterCanvas::setPenColor(ColorRef color) {
     pen_.setColor(toQColor(color));
-    painter_.setPen(pen_);
+    applyPen();
 }
 
 void QPainterCanvas::setPenWidth(int width) {

@@ -27,8 +27,9 @@ struct PlotContent {
     int Height = 0;
 };
 
-// Where the "0" caption beside the zero line goes. Top is relative to the plot's own top
-// edge; the window adds the plot's top within its panel.
+// Where the "0" caption beside the zero line goes. Top is the caption's top edge, already
+// 6 pixels above the zero line's row, relative to the plot's own top edge: the window adds
+// only the plot's top within its panel.
 struct ZeroLabel {
     bool Visible = false;
     int Top = 0;
@@ -41,9 +42,10 @@ inline constexpr double kPixelLimit = 10000.0;
 // Nearest integer of v limited to +-kPixelLimit, halves to even; NaN gives 0. The same
 // result as rnd() after clamping, at a fraction of its cost in the per-point loops.
 inline int pixel(double v) {
-    if (!(v == v)) return 0;
-    if (v > kPixelLimit) v = kPixelLimit;
-    if (v < -kPixelLimit) v = -kPixelLimit;
+    // Written as selections, not branches, so that noisy data costs no mispredictions.
+    v = v == v ? v : 0.0;
+    v = v < kPixelLimit ? v : kPixelLimit;
+    v = v > -kPixelLimit ? v : -kPixelLimit;
     // Adding and removing 1.5 * 2^52 leaves v rounded to an integer by the FPU's own
     // round-to-nearest-even.
     constexpr double magic = 6755399441055744.0;

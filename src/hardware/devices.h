@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 namespace varentis {
 
 // The device test dialog. It is also the program's one module driver: the driver
@@ -12,6 +14,13 @@ class TDeviceDialog : public QDialog, public TDevice {
     Q_OBJECT
 public:
     explicit TDeviceDialog(QWidget* parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // One line per module: its name and "OK" or "not ready" from the last test.
+    QLabel* lines_[5];
 };
 
 } // namespace varentis

@@ -18,12 +18,6 @@ double steadySeconds() {
 RunControl::RunControl(TDevice& device, RunHost& host, PointStore& store)
     : WallClock(steadySeconds), device_(device), host_(host), store_(store) {}
 
-int RunControl::runCapacity(double xMaxSeconds, double periodSeconds) {
-    if (!(periodSeconds > 0.0)) return 1;
-    std::int64_t n = rnd(xMaxSeconds / periodSeconds);
-    return static_cast<int>(std::clamp<std::int64_t>(n, 1, 1'000'000'000));
-}
-
 void RunControl::run() {
     if (State == RunState::Stopped)
         startRun();
@@ -129,7 +123,8 @@ void RunControl::runningTick() {
 
         if (t >= NextPointTime) takePoint(tc);
 
-        if (host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) {
+        if ((host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) ||
+            NextPointTime >= StopAfterSeconds - Period * 1e-6) { // 0.1 s steps add up inexactly
             stop();
             return;
         }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 
 namespace varentis {
@@ -97,6 +98,10 @@ public:
     // otherwise hold the program forever.
     std::function<double()> WallClock;
 
+    // An unattended run ends once this much measurement time is stored (s): the last point
+    // kept is the one before it, as with the maximum-time stop.
+    double StopAfterSeconds = std::numeric_limits<double>::infinity();
+
     // Settings held as values (from SetPeriod, Edit10Change).
     double Period = 0.1;     // s
     double CycleTime = 30.0; // s
@@ -119,9 +124,6 @@ public:
     // Tick length in instrument time, and the wall-clock bound of one tick.
     static constexpr double kTickSeconds = 0.105;
     static constexpr double kTickWallLimitSeconds = 0.5;
-
-    // Capacity rule: rnd(XMax / Period), at least 1.
-    static int runCapacity(double xMaxSeconds, double periodSeconds);
 
 private:
     void startRun();

@@ -99,5 +99,26 @@ TEST(QPainterCanvas, RectangleCoversTheBoxExactly) {
     EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0));
 }
 
+TEST(QPainterCanvas, DottedPenDotsEveryOtherPixelAndSolidAfterItIsWhole) {
+    QImage image(20, 4, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QPainterCanvas canvas(painter);
+        canvas.setPen(rgb(0, 0, 0), PenStyle::Dotted);
+        canvas.moveTo(0, 1);
+        canvas.lineTo(19, 1);
+        canvas.setPen(rgb(0, 0, 255), PenStyle::Solid);
+        canvas.moveTo(0, 2);
+        canvas.lineTo(19, 2);
+    }
+    int dots = 0;
+    for (int x = 0; x < 20; ++x) {
+        dots += image.pixel(x, 1) == qRgb(0, 0, 0);
+        EXPECT_EQ(image.pixel(x, 2), qRgb(0, 0, 255)) << x;
+    }
+    EXPECT_EQ(dots, 10);
+}
+
 } // namespace
 } // namespace varentis

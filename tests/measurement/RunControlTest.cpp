@@ -168,12 +168,11 @@ TEST_F(RunControlTest, FailedCheckOrCancelledQuestionChangesNothing) {
 }
 
 TEST_F(RunControlTest, CapacityRule) {
-    EXPECT_EQ(RunControl::runCapacity(100.0, 0.1), 1000);
-    EXPECT_EQ(RunControl::runCapacity(0.04, 0.1), 1);
-    EXPECT_EQ(RunControl::runCapacity(2.5, 1.0), 2); // halves round to the even integer
-    EXPECT_EQ(RunControl::runCapacity(3.5, 1.0), 4);
-    EXPECT_EQ(RunControl::runCapacity(0.5, 1.0), 1); // 0 is raised to 1
-    EXPECT_EQ(RunControl::runCapacity(100.0, 0.0), 1);
+    EXPECT_EQ(runCapacity(100.0, 0.1), 1000);
+    EXPECT_EQ(runCapacity(0.04, 0.1), 1);
+    EXPECT_EQ(runCapacity(2.5, 1.0), 2); // halves round to the even integer
+    EXPECT_EQ(runCapacity(3.5, 1.0), 4);
+    EXPECT_EQ(runCapacity(0.5, 1.0), 1); // 0 is raised to 1
 
     host.scale.XMax = 100.0;
     start(0.1, 30.0);
@@ -232,6 +231,16 @@ TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
     EXPECT_FALSE(host.timerOn);
     run.tick();
     EXPECT_EQ(store.Count, 100) << "no point after the stop";
+}
+
+TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
+    host.scale.XMax = 100.0;
+    run.StopAfterSeconds = 100.0; // a hundred 0.1 s steps add up to just below 100
+    start(0.1, 30.0);
+    ticksUntil(1000.0);
+    EXPECT_EQ(run.State, RunState::Stopped);
+    ASSERT_EQ(store.Count, 1000);
+    EXPECT_NEAR(store.Times.back(), 99.9, 1e-9);
 }
 
 TEST_F(RunControlTest, ShortPeriodTakesSeveralPointsPerTick) {
