@@ -71,8 +71,9 @@ TEST_F(BatchTest, RunSaveQuitWritesAWholeDataFileAndExitsWithSuccess) {
     // Time and signal with two decimals; the potentiostat is in use, so its current
     // follows with three.
     const QRegularExpression point(R"(^(\d+\.\d\d)\t(-?\d+\.\d\d)\t(-?\d+\.\d\d\d)$)");
+    // --run 3 stops after 3 s of measurement: 30 points of 100 ms, the last at 2.90 s.
     const QStringList data = lines.mid(33);
-    ASSERT_GE(data.size(), 30);
+    ASSERT_EQ(data.size(), 30);
     for (int i = 0; i < data.size(); ++i) {
         const auto m = point.match(data[i]);
         ASSERT_TRUE(m.hasMatch()) << "line " << i << ": " << data[i].toStdString();
@@ -81,17 +82,6 @@ TEST_F(BatchTest, RunSaveQuitWritesAWholeDataFileAndExitsWithSuccess) {
         EXPECT_GE(signal, 0.0);
         EXPECT_LE(signal, 100.0);
     }
-}
-
-TEST_F(BatchTest, RunStopsAfterTheAskedMeasurementTime) {
-    GTEST_SKIP() << "BatchRun::afterTick stops only after a whole tick: with --sim-speed 10 a "
-                    "tick catches up several points, so --run 3 saves 35 points, not 30";
-    ASSERT_TRUE(runProgram(batchArgs(3)));
-    ASSERT_EQ(process.exitCode(), 0);
-    const QStringList data = crlfLines(dir.filePath("out.vrd")).mid(33);
-    ASSERT_EQ(data.size(), 30);
-    for (int i = 0; i < 30; ++i)
-        EXPECT_TRUE(data[i].startsWith(QString::number(0.1 * i, 'f', 2) + "\t")) << i;
 }
 
 TEST_F(BatchTest, BadOptionsEndWithAnErrorAndWriteNothing) {
