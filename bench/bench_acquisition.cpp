@@ -1,0 +1,169 @@
+// The acquisition loop without a window: how many passes one 105 ms tick makes, what one
+// pass costs the program itself, and how many port accesses it makes. On a legacy parallel
+// port every access takes about a microsecond, so the accesses set the pace there; the
+// program's own work should stay a small share of a pass.
+//
+// (a) the simulated instrument without pacing: passes run flat out, the simulator's
+//     decoding included;
+// (b) a backend that only hands back fixed bytes, with a timer that moves 1 µs per port
+//     access like a legacy port: what is left is the program's own cost.
+#include "graph/SignalGraph.h"
+#include "hardware/PortBackend.h"
+#include "hardware/Registers.h"
+#include "hardware/SimulatedInstrument.h"
+#include "hardware/TDevice.h"
+#include "measurement/PointStore.h"
+#include "measurement/RunControl.h"
+
+#include <chrono>
+#include <cstdio>
+
+using namespace varentis;
+
+namespace {
+
+constexpr double kLegacyAccessNs = 1000.0; // one access on a legacy port
+
+// Counts the accesses that reach another backend.
+class CountingBackend final : public PortBackend {
+public:
+    explicit CountingBackend(PortBackend& inner) : inner_(inner) {}
+    int openPort() override { return inner_.openPort(); }
+    void closePort() override { inner_.closePort(); }
+    void writePort(std::uint16_t port, std::uint8_t value) override {
+        ++accesses;
+        inner_.writePort(port, value);
+    }
+    std::uint8_t readPort(std::uint16_t port) override {
+        ++accesses;
+        return inner_.readPort(port);
+    }
+    std::uint64_t accesses = 0;
+
+private:
+    PortBackend& inner_;
+};
+
+// Fixed bytes for every register but the timer, whose count follows the accesses made so
+// far at 1 µs each. The register is the last byte put on the data lines before the read.
+class FixedBytesBackend final : public PortBackend {
+public:
+    int openPort() override { return 1; }
+    void closePort() override {}
+    void writePort(std::uint16_t port, std::uint8_t value) override {
+        ++accesses;
+        if (port == kDataPort) address_ = value;
+    }
+    std::uint8_t readPort(std::uint16_t) override {
+        ++accesses;
+        // 10 µs per timer count; latched with the low byte, as a reading is taken in order.
+        if (address_ == kTimerStop) latched_ = static_cast<std::uint32_t>(accesses / 10);
+        switch (address_) {
+        case kTimerStop: return static_cast<std::uint8_t>(latched_);
+        case kTimerStart: return static_cast<std::uint8_t>(latched_ >> 8);
+        case kTimerClear: return static_cast<std::uint8_t>(latched_ >> 16);
+        case kTimerByte3: return static_cast<std::uint8_t>(latched_ >> 24);
+        default: return 0x5A;
+        }
+    }
+    std::uint64_t accesses = 0;
+
+private:
+    std::uint8_t address_ = 0;
+    std::uint32_t latched_ = 0;
+};
+
+// The window side, reduced to fixed answers; it adds up the readings behind each point.
+class BenchHost final : public RunHost {
+public:
+    RunControl* run = nullptr;
+    std::uint64_t passesInPoints = 0;
+
+    bool confirmDevices() override { return true; }
+    bool resolveUnsavedData() override { return true; }
+    bool usingPotentiostat() override { return false; }
+    bool usingValves() override { return true; }
+    bool usingPump() override { return true; }
+    bool maxTimeStop() override { return false; }
+    bool detectorOffDuringPause() override { return false; }
+    double pmtVoltage() override { return 100.0; }
+    bool threeElectrodes() override { return false; }
+    RunScale runScale() override { return {}; }
+    void showRunState(RunState) override {}
+    void startNewDocument() override {}
+    void clearReadouts() override {}
+    void showPoint(const PointReadout&, double) override {
+        passesInPoints += static_cast<std::uint64_t>(run->SampleCount);
+    }
+    void showLiveSignal(const std::string&, double) override {}
+    void fullRedraw() override { run->Pump = oneStepPumpSchedule(50.0, run->CycleTime); }
+    void resetLivePlot() override {}
+    void drawPoint(double, double, double) override {}
+    void setValves(std::uint16_t) override {}
+    void setAcquisitionTimer(bool) override {}
+    void potentiostatOn(bool, double, double) override {}
+    void potentiostatSetPotential(double) override {}
+    void potentiostatOff() override {}
+    double potentiostatCurrent() override { return 0.0; }
+};
+
+struct Figures {
+    double passesPerTick;
+    double nsPerPass;
+    double accessesPerPass;
+};
+
+// Starts a run and times `ticks` acquisition ticks; `accesses` reads the access count.
+template <typename Accesses>
+Figures measure(int ticks, Accesses accesses) {
+    TDevice dev;
+    dev.PMTMaxVoltage = 1000;
+    dev.PMTVoltageFactor = 1.0;
+    dev.CurrentFactorText.fill("1");
+    dev.PMTCalculateCFactors();
+    BenchHost host;
+    PointStore store;
+    RunControl run(dev, host, store);
+    host.run = &run;
+    run.run();
+
+    const std::uint64_t accessesBefore = accesses();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < ticks; ++i) run.tick();
+    const double ns =
+        std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+    const double passes =
+        static_cast<double>(host.passesInPoints + static_cast<std::uint64_t>(run.SampleCount));
+    const double accessCount = static_cast<double>(accesses() - accessesBefore);
+    run.stop();
+    return {passes / ticks, ns / passes, accessCount / passes};
+}
+
+} // namespace
+
+int main() {
+    SimOptions o;
+    o.clock = SimClockMode::Unpaced;
+    SimulatedInstrument sim(o);
+    CountingBackend counted(sim);
+    setPortBackend(&counted);
+    const Figures a = measure(10, [&] { return counted.accesses; });
+
+    FixedBytesBackend fixed;
+    setPortBackend(&fixed);
+    const Figures b = measure(50, [&] { return fixed.accesses; });
+    setPortBackend(nullptr);
+
+    std::printf("acquisition tick of %.0f ms\n", RunControl::kTickSeconds * 1000);
+    std::printf("(a) simulator, unpaced:             %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
+                "accesses/pass\n",
+                a.passesPerTick, a.nsPerPass, a.accessesPerPass);
+    std::printf("(b) fixed bytes, 1 us/access timer: %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
+                "accesses/pass\n",
+                b.passesPerTick, b.nsPerPass, b.accessesPerPass);
+    const double legacyNs = b.accessesPerPass * kLegacyAccessNs;
+    std::printf("legacy port: %.1f us of port accesses per pass; program's own %.1f ns per pass "
+                "(backend calls included) = %.2f %% of a pass (target below 5 %%)\n",
+                legacyNs / 1000, b.nsPerPass, 100.0 * b.nsPerPass / (legacyNs + b.nsPerPass));
+    return 0;
+}

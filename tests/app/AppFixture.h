@@ -1,0 +1,137 @@
+#pragma once
+
+#include "app/AppWindows.h"
+#include "app/Sdimain.h"
+#include "hardware/PortBackend.h"
+#include "hardware/SimulatedInstrument.h"
+#include "hardware/devices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace varentis::test {
+
+inline SimOptions appSimOptions() {
+    SimOptions o;
+    o.clock = SimClockMode::Virtual;
+    o.seed = 11;
+    o.recordLimit = 1'000'000;
+    return o;
+}
+
+// Hands the next modal window of type T to `act` as soon as it shows. The check runs from
+// the event loop of the modal window itself, so the test can answer a question that a
+// command asks in the middle of its work. Pending checks end with `context`.
+template <class T>
+void whenModal(QObject* context, std::function<void(T*)> act, int tries = 500) {
+    QTimer::singleShot(10, context, [context, act, tries] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(w);
+            return;
+        }
+        if (tries > 0) whenModal<T>(context, act, tries - 1);
+    });
+}
+
+// The program's windows on a simulated instrument with a virtual clock; the settings
+// file lives in a temporary folder.
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() : sim(appSimOptions()) { setPortBackend(&sim); }
+    ~AppTest() override {
+        modalGuard.reset();
+        form.reset(); // the main window deletes the secondary windows it parents
+        windows.reset();
+        setPortBackend(nullptr);
+    }
+
+    QString iniPath() const { return dir.filePath("varnts.ini"); }
+    QString tempPath(const QString& name) const { return dir.filePath(name); }
+
+    // Creates the windows in the order of the program's start and shows the main window
+    // (its first activation reads the rest of the settings).
+    TSDIAppForm& openWindow() {
+        form.reset();
+        windows.reset();
+        windows = std::make_unique<AppWindows>();
+        form = std::make_unique<TSDIAppForm>(iniPath(), windows.get());
+        windows->create(form.get());
+        form->attachDevice(*windows->device);
+        form->run().WallClock = [this] { return sim.modelSeconds(); };
+        form->show();
+        return *form;
+    }
+
+    template <class T = QWidget>
+    T* control(const char* name) const {
+        T* w = form->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << "no control " << name;
+        return w;
+    }
+    QAction* action(const char* name) const { return control<QAction>(name); }
+    QLineEdit* edit(const char* name) const { return control<QLineEdit>(name); }
+    QString panel(const char* name) const { return control<QLabel>(name)->text(); }
+
+    void click(const char* buttonName) {
+        QTest::mouseClick(control<QPushButton>(buttonName), Qt::LeftButton);
+    }
+
+    // Run, then the 110 ms until the first acquisition tick.
+    void startRun() {
+        click("BitBtn1");
+        sim.advanceSeconds(0.110);
+    }
+    // Acquisition ticks as the timer gives them, 5 ms apart after each 105 ms tick.
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            form->Timer1Timer();
+            sim.advanceSeconds(0.005);
+        }
+    }
+
+    // Presses `button` in the next message box; its text goes to `*text` when given.
+    void answerQuestion(QMessageBox::StandardButton button, QString* text = nullptr) {
+        whenModal<QMessageBox>(modalGuard.get(), [button, text](QMessageBox* box) {
+            if (text) *text = box->text();
+            box->button(button)->click();
+        });
+    }
+    // Cancels the next file dialog.
+    void cancelFileDialog(bool* shown = nullptr) {
+        whenModal<QFileDialog>(modalGuard.get(), [shown](QFileDialog* dialog) {
+            if (shown) *shown = true;
+            dialog->reject();
+        });
+    }
+    // Notes a message box that shows within `ms` and cancels it.
+    void watchForQuestion(bool* asked, int ms = 200) {
+        whenModal<QMessageBox>(modalGuard.get(), [asked](QMessageBox* box) {
+            *asked = true;
+            box->button(QMessageBox::Cancel)->click();
+        }, ms / 10);
+    }
+
+    // Answers that a test leaves pending must not reach the next test.
+    std::unique_ptr<QObject> modalGuard = std::make_unique<QObject>();
+    QTemporaryDir dir;
+    SimulatedInstrument sim;
+    std::unique_ptr<AppWindows> windows;
+    std::unique_ptr<TSDIAppForm> form;
+};
+
+} // namespace varentis::test

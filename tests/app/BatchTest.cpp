@@ -1,0 +1,112 @@
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The program run from the command line with the batch options: measure, save, quit.
+class BatchTest : public ::testing::Test {
+protected:
+    // Runs the program on the simulated instrument; false when it did not end in time.
+    bool runProgram(const QStringList& args, int timeoutMs = 60000) {
+        process.setProgram(VARENTIS_EXECUTABLE);
+        process.setArguments(QStringList{"-platform", "offscreen"} + args);
+        process.start();
+        if (!process.waitForFinished(timeoutMs)) {
+            process.kill();
+            process.waitForFinished();
+            return false;
+        }
+        return true;
+    }
+    // The file's lines; each must end with CRLF.
+    QStringList crlfLines(const QString& path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QByteArray bytes = f.readAll();
+        EXPECT_TRUE(bytes.endsWith("\r\n")) << "the last line ends with CRLF too";
+        QStringList lines = QString::fromLatin1(bytes).split("\r\n");
+        lines.removeLast(); // after the final CRLF
+        for (const QString& line : lines)
+            EXPECT_FALSE(line.contains('\n') || line.contains('\r')) << "bare line break in "
+                                                                     << line.toStdString();
+        return lines;
+    }
+    QStringList batchArgs(double seconds) {
+        return {"--ini", dir.filePath("v.ini"), "--run", QString::number(seconds), "--save",
+                dir.filePath("out.vrd"), "--quit", "--sim-speed", "10"};
+    }
+
+    QTemporaryDir dir;
+    QProcess process;
+};
+
+const QStringList kDefaultSetup{
+    "Period=100",          "Period units=ms",      "Damping=0",          "Damping units=%",
+    "Zero=0",              "Cycle time=30",        "PMT voltage=100",    "Y min=0",
+    "Y max=100",           "Y units=nA",           "X min=0",            "X max=100",
+    "X units=s",           "Potential=0",          "Using potentiostat=true",
+    "Show potential=false", "Draw current=false",  "Potential Min=-2",   "Potential Max=2",
+    "Current Min=-2",      "Current Max=2",        "Current units=pA",   "Electrodes=0",
+    "Electrodes off=false", "Using pump=true",     "Show pump=false",    "Pump=50",
+    "Using valves=true",   "Show valves=false"};
+
+TEST_F(BatchTest, RunSaveQuitWritesAWholeDataFileAndExitsWithSuccess) {
+    ASSERT_TRUE(runProgram(batchArgs(3))) << "the program did not end";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("v.ini"))) << "settings written at the close";
+
+    const QStringList lines = crlfLines(dir.filePath("out.vrd"));
+    ASSERT_GE(lines.size(), 1 + 29 + 3);
+    EXPECT_EQ(lines[0], "[Setup]");
+    EXPECT_EQ(lines.mid(1, 29), kDefaultSetup);
+    EXPECT_EQ(lines[30], "[Valves]");
+    EXPECT_EQ(lines[31], "[Info]");
+    EXPECT_EQ(lines[32], "[Data]");
+
+    // Time and signal with two decimals; the potentiostat is in use, so its current
+    // follows with three.
+    const QRegularExpression point(R"(^(\d+\.\d\d)\t(-?\d+\.\d\d)\t(-?\d+\.\d\d\d)$)");
+    // --run 3 stops after 3 s of measurement: 30 points of 100 ms, the last at 2.90 s.
+    const QStringList data = lines.mid(33);
+    ASSERT_EQ(data.size(), 30);
+    for (int i = 0; i < data.size(); ++i) {
+        const auto m = point.match(data[i]);
+        ASSERT_TRUE(m.hasMatch()) << "line " << i << ": " << data[i].toStdString();
+        EXPECT_EQ(m.captured(1), QString::number(0.1 * i, 'f', 2));
+        const double signal = m.captured(2).toDouble();
+        EXPECT_GE(signal, 0.0);
+        EXPECT_LE(signal, 100.0);
+    }
+}
+
+TEST_F(BatchTest, BadOptionsEndWithAnErrorAndWriteNothing) {
+    const QStringList cases[] = {
+        {"--ini", dir.filePath("v.ini"), "--run", "abc", "--quit"},
+        {"--ini", dir.filePath("v.ini"), "--run", "-3", "--quit"},
+        {"--ini", dir.filePath("v.ini"), "--sim-speed", "0", "--quit"},
+        {"--ini", dir.filePath("v.ini"), "--bus", "nonsense", "--quit"},
+        {"--ini", dir.filePath("v.ini"), dir.filePath("a.vrd"), dir.filePath("b.vrd"), "--quit"},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        ASSERT_TRUE(runProgram(args, 20000));
+        EXPECT_NE(process.exitCode(), 0);
+        EXPECT_FALSE(process.readAllStandardError().isEmpty()) << "the reason is told";
+        EXPECT_FALSE(QFile::exists(dir.filePath("v.ini")));
+    }
+}
+
+TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), dir.filePath("missing.vrd"), "--save",
+                            dir.filePath("out.vrd"), "--quit"},
+                           20000));
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
+}
+
+} // namespace
