@@ -157,7 +157,7 @@ void TSDIAppForm::attachDevice(TDevice& device) {
             connect(Graphsetup1, &QAction::triggered, windows_->colors, &QDialog::exec);
         connect(Devicetest1, &QAction::triggered, this, [this] {
             if (!device_ || !windows_->deviceDialog()) return;
-            device_->DeviceTest();
+            device_->DeviceTest(timerCheck());
             windows_->deviceDialog()->exec();
         });
     }
@@ -627,7 +627,7 @@ void TSDIAppForm::Timer2Timer() {
 // ---- RunHost -------------------------------------------------------------------------
 
 bool TSDIAppForm::confirmDevices() {
-    if (!device_ || device_->DeviceTest()) return true;
+    if (!device_ || device_->DeviceTest(timerCheck())) return true;
     QDialog* dialog = windows_ ? windows_->deviceDialog() : nullptr;
     return dialog && dialog->exec() == QDialog::Accepted;
 }
@@ -643,6 +643,14 @@ bool TSDIAppForm::resolveUnsavedData() {
 }
 
 bool TSDIAppForm::askUnsavedData() { return resolveUnsavedData(); }
+
+TDevice::TimerCheck TSDIAppForm::timerCheck() const {
+    switch (runState()) {
+    case RunState::Running: return TDevice::TimerCheck::Running;
+    case RunState::Paused: return TDevice::TimerCheck::Held;
+    default: return TDevice::TimerCheck::Free;
+    }
+}
 
 bool TSDIAppForm::usingPotentiostat() { return UsingPotentiostat->isChecked(); }
 bool TSDIAppForm::usingValves() { return UsingValves->isChecked(); }

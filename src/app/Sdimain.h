@@ -2,6 +2,7 @@
 
 #include "app/WidgetControls.h"
 #include "documents/SettingsFile.h"
+#include "hardware/TDevice.h"
 #include "graph/AxisScaling.h"
 #include "graph/GraphScale.h"
 #include "graph/SignalGraph.h"
@@ -142,6 +143,8 @@ private:
     void registerControls();
     bool saveDocument();
     bool askUnsavedData();
+    // The device test must not clear the timer of a run in progress.
+    TDevice::TimerCheck timerCheck() const;
     void showError(const QString& message);
     ScaleSettings scaleSettings() const;
     PlotContent plotContent() const;

@@ -122,28 +122,45 @@ void TDevice::PumpRun(double Speed) {
 
 void TDevice::PumpStop() { SetPort(kPumpDirection, kPumpStopped); }
 
-DeviceTestResults TDevice::TestModules() {
+DeviceTestResults TDevice::TestModules(TimerCheck timer) {
     DeviceTestResults r;
     r.PMTDetector = PMTTest();
     // Bit 0 of the potentiostat identity is not compared.
     r.Potentiostat = (ReadPort(kEcellControl) & 0xFE) == kEcellIdentity &&
                      ReadPort(kEcellSpan) == kEcellAcqIdentity;
 
-    SetPort(kTimerStop, 0);
-    SetPort(kTimerClear, 0);
-    bool timerOk = ReadPort(kTimerStop) == 0;
-    // Sixty port writes give a running counter time to count at least once.
-    for (int i = 0; i < 10; ++i) SetPort(kTimerStart, 0);
-    if (ReadPort(kTimerStop) == 0) timerOk = false;
-    r.ProgrammableTimer = timerOk;
+    if (timer == TimerCheck::Free) {
+        SetPort(kTimerStop, 0);
+        SetPort(kTimerClear, 0);
+        bool timerOk = ReadPort(kTimerStop) == 0;
+        // Sixty port writes give a running counter time to count at least once.
+        for (int i = 0; i < 10; ++i) SetPort(kTimerStart, 0);
+        if (ReadPort(kTimerStop) == 0) timerOk = false;
+        r.ProgrammableTimer = timerOk;
+    } else {
+        // The run's count stays: the counter must only be seen to count. A held counter
+        // runs for the sixty port writes and is held again; a running one is watched.
+        const std::uint8_t before = ReadPort(kTimerStop);
+        bool counted = false;
+        if (timer == TimerCheck::Held) {
+            for (int i = 0; i < 10; ++i) SetPort(kTimerStart, 0);
+            counted = ReadPort(kTimerStop) != before;
+        } else {
+            for (int i = 0; i < 20 && !counted; ++i) counted = ReadPort(kTimerStop) != before;
+        }
+        r.ProgrammableTimer = counted;
+        if (timer == TimerCheck::Held) SetPort(kTimerStop, 0);
+    }
 
     r.ValveController = ReadPort(kValves1to4) == kValveIdentity;
     r.PumpController = ReadPort(kPumpSpeed) == kPumpIdentity;
     return r;
 }
 
-bool TDevice::DeviceTest() {
-    LastDeviceTest = TestModules();
+bool TDevice::DeviceTest() { return DeviceTest(TimerCheck::Free); }
+
+bool TDevice::DeviceTest(TimerCheck timer) {
+    LastDeviceTest = TestModules(timer);
     return LastDeviceTest.allPassed();
 }
 

@@ -69,12 +69,18 @@ public:
     void PumpRun(double Speed); // percent of full speed, sign = direction
     void PumpStop();
 
+    // How the device test may treat the programmable timer. With no run in progress it
+    // stops, clears and restarts it. A run's timer carries the run's time base: a paused
+    // run's timer holds its count (the test lets it count briefly and holds it again), a
+    // running one is only watched counting. Clearing it would set the run back to 0 s.
+    enum class TimerCheck { Free, Held, Running };
+
     // Identifies every module (the bus sequence of the device test) and keeps the result in
     // LastDeviceTest. True when all five answered; the dialog adds its "ignore" tick.
     virtual bool DeviceTest();
-    // The identification alone, without touching LastDeviceTest. It stops, clears and
-    // restarts the programmable timer.
-    DeviceTestResults TestModules();
+    bool DeviceTest(TimerCheck timer);
+    // The identification alone, without touching LastDeviceTest.
+    DeviceTestResults TestModules(TimerCheck timer = TimerCheck::Free);
     DeviceTestResults LastDeviceTest;
 
     // Fields, in the order of the register copies and calibration.

@@ -71,9 +71,6 @@ TEST_F(AcquisitionTest, PmtVoltageChangedInAPauseReachesTheDetectorAtOnce) {
 }
 
 TEST_F(AcquisitionTest, ResumeContinuesOnTheTimeBaseThePauseHeld) {
-    GTEST_SKIP() << "RunControl::resume runs the device test, whose TDevice::TestModules stops, "
-                    "clears and restarts the programmable timer: the resumed run starts again at "
-                    "0 s and takes no point until the timer has caught up with NextPointTime";
     openWindow();
     startRun();
     ticks(5);
@@ -86,8 +83,10 @@ TEST_F(AcquisitionTest, ResumeContinuesOnTheTimeBaseThePauseHeld) {
 
     click("BitBtn1");
     EXPECT_GE(sim.timerCount(), heldCount) << "resume goes on from the held count";
-    ticks(1);
-    ASSERT_GT(form->store().Count, count) << "the first tick after resume takes a point";
+    // Points are due ahead of the timer (the first tick came 110 ms after Run), so the next
+    // one comes within two ticks on the held time base; a restarted timer would need seconds.
+    ticks(2);
+    ASSERT_GT(form->store().Count, count) << "the next point follows within two ticks";
     EXPECT_NEAR(form->store().Times[count], form->store().Times[count - 1] + 0.1, 1e-9);
     click("BitBtn3");
 }

@@ -282,6 +282,36 @@ TEST_F(DeviceTest, TimerSequenceIsStopClearReadTenStartsRead) {
     EXPECT_EQ(timer, expected);
 }
 
+TEST_F(DeviceTest, RunInProgressKeepsItsTimeBase) {
+    // A paused run: the timer holds a count that the device test must neither clear nor let run on.
+    dev.TimerReset();
+    dev.TimerStart();
+    sim.advanceSeconds(2.5);
+    dev.TimerStop();
+    const std::uint32_t held = sim.timerCount();
+    ASSERT_GT(held, 200000u);
+    EXPECT_TRUE(dev.DeviceTest(TDevice::TimerCheck::Held));
+    EXPECT_FALSE(sim.timerRunning()) << "held again after the check";
+    EXPECT_GE(sim.timerCount(), held);
+    EXPECT_LT(sim.timerCount(), held + 100) << "counted only during the check";
+
+    // A running run: watched, never stopped or cleared.
+    dev.TimerStart();
+    sim.clearRecord();
+    const std::uint32_t running = sim.timerCount();
+    EXPECT_TRUE(dev.DeviceTest(TDevice::TimerCheck::Running));
+    EXPECT_TRUE(sim.timerRunning());
+    EXPECT_GE(sim.timerCount(), running);
+    for (const RegisterWrite& w : writes()) EXPECT_NE(w.address, 0x86) << "never cleared";
+}
+
+TEST_F(DeviceTest, RunInProgressStillFindsADeadTimer) {
+    sim.scriptRead(0x84, {0x42});
+    EXPECT_FALSE(dev.DeviceTest(TDevice::TimerCheck::Held));
+    EXPECT_FALSE(dev.DeviceTest(TDevice::TimerCheck::Running));
+    EXPECT_EQ(deviceTestLines(dev.LastDeviceTest)[2].result, "not ready");
+}
+
 struct ModuleFault {
     const char* name;
     unsigned absent;
