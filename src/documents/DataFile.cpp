@@ -259,6 +259,7 @@ DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
     }
     const std::size_t n = times.size();
     points.assign(std::move(times), std::move(signals), std::move(currents));
+    points.compact();
     // Capacity grows from 100 in steps of 100 as the lines are read.
     points.Capacity = static_cast<int>((n / 100 + 1) * 100);
     points.CurrentsLength = withCurrents ? points.Capacity : 0;

@@ -47,6 +47,12 @@ void PointStore::clear() {
     CurrentsLength = 0;
 }
 
+void PointStore::compact() {
+    Times.shrink_to_fit();
+    Signals.shrink_to_fit();
+    Currents.shrink_to_fit();
+}
+
 void PointStore::append(double time, double signal, double current) {
     Times.push_back(time);
     Signals.push_back(signal);

@@ -27,6 +27,9 @@ public:
     void assign(std::vector<double> times, std::vector<double> signalValues,
                 std::vector<double> currents);
     void clear();
+    // Gives back what geometric growth reserved beyond the points held, so a stored run takes
+    // 16 bytes per point (24 with currents).
+    void compact();
 
     // Appends a point at index Count. The current is kept only while CurrentsLength > Count.
     void append(double time, double signal, double current = 0.0);

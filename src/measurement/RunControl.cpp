@@ -89,6 +89,7 @@ void RunControl::stop() {
     if (host_.usingPotentiostat()) host_.potentiostatOff();
     host_.setValves(Valves.StopMask);
     device_.PumpStop();
+    store_.compact();
     State = RunState::Stopped;
     host_.showRunState(RunState::Stopped); // buttons, and "Zoom" in the status panel when zoomed
 }

@@ -246,6 +246,7 @@ TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
     EXPECT_FALSE(host.timerOn);
     run.tick();
     EXPECT_EQ(store.Count, 100) << "no point after the stop";
+    EXPECT_EQ(store.Times.capacity(), 100u) << "the stopped run keeps no spare room";
 }
 
 TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
