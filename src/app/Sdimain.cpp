@@ -358,19 +358,19 @@ void TSDIAppForm::buildLeftPanel(QWidget* p) {
     const QStringList currentUnits{"pA", "nA", "uA", "mA", "A"};
 
     label("Period", 6, 6);
-    edit(Edit6, "Edit6", "100", 76, 6, 60);
+    edit(Edit6, "Edit6", "100", 82, 6, 54);
     combo(ComboBox3, "ComboBox3", {"ms", "s"}, 0, 140, 6, 55);
     label("Damping", 6, 31);
-    edit(Edit7, "Edit7", "0", 76, 31, 60);
+    edit(Edit7, "Edit7", "0", 82, 31, 54);
     combo(ComboBox4, "ComboBox4", {"%", "ms", "s"}, 0, 140, 31, 55);
-    label("Cycle  time", 6, 56, 70);
-    edit(Edit10, "Edit10", "30", 76, 56, 60);
-    label("s", 142, 56, 20);
-    label("PMT  voltage", 6, 81, 70);
-    edit(Edit9, "Edit9", "100", 76, 81, 60);
+    label("Cycle  time", 6, 56, 76);
+    edit(Edit10, "Edit10", "30", 82, 56, 54);
+    label("s", 141, 56, 20);
+    label("PMT  voltage", 6, 81, 76);
+    edit(Edit9, "Edit9", "100", 82, 81, 54);
     label("V", 142, 81, 20);
-    label("Current  zero", 6, 106, 70);
-    edit(Edit8, "Edit8", "0", 76, 106, 60);
+    label("Current  zero", 6, 106, 76);
+    edit(Edit8, "Edit8", "0", 82, 106, 54);
     Label11 = label("nA", 142, 106, 40);
     Label11->setObjectName("Label11");
 
@@ -399,9 +399,8 @@ void TSDIAppForm::buildLeftPanel(QWidget* p) {
     PotentiostatButton->setObjectName("PotentiostatButton");
     PotentiostatButton->setGeometry(10, 238, 85, 23);
     check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
-    check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 110);
-    check(DrawCurrent, "DrawCurrent", "Draw current", false, 104, 262, 92);
-    ShowPotential->setGeometry(10, 262, 95, 19);
+    check(ShowPotential, "ShowPotential", "Show potential", false, 8, 262, 104);
+    check(DrawCurrent, "DrawCurrent", "Draw current", false, 110, 262, 90);
     edit(PotentialEdit, "PotentialEdit", "0", 10, 280, 181);
 
     auto* pump = new QGroupBox(p);
