@@ -29,6 +29,11 @@ bool parseBatchOptions(bool runSet, const QString& runValue, const QString& save
         o.run = true;
     }
     o.saveFile = saveValue;
+    if (!o.saveFile.isEmpty() && !o.run && o.openFile.isEmpty()) {
+        // Nothing was measured or opened: saving would replace the file with an empty run.
+        *error = "--save needs --run or a FILE to open";
+        return false;
+    }
     o.quit = quit;
     *out = o;
     return true;

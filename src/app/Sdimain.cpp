@@ -399,8 +399,8 @@ void TSDIAppForm::buildLeftPanel(QWidget* p) {
     PotentiostatButton->setObjectName("PotentiostatButton");
     PotentiostatButton->setGeometry(10, 238, 85, 23);
     check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
-    check(ShowPotential, "ShowPotential", "Show potential", false, 8, 262, 104);
-    check(DrawCurrent, "DrawCurrent", "Draw current", false, 110, 262, 90);
+    check(ShowPotential, "ShowPotential", "Show potential", false, 8, 262, 98);
+    check(DrawCurrent, "DrawCurrent", "Draw current", false, 106, 262, 94);
     edit(PotentialEdit, "PotentialEdit", "0", 10, 280, 181);
 
     auto* pump = new QGroupBox(p);
@@ -503,6 +503,11 @@ void TSDIAppForm::layoutRightPanel() {
     if (!central) return;
     const int h = central->height();
     Panel1->setGeometry(0, 0, 201, h);
+    // The valve program takes the rest of the settings panel's height.
+    if (auto* valves = Panel1->findChild<QWidget*>("GroupBox5")) {
+        valves->setGeometry(4, 360, 193, std::max(h - 364, 60));
+        Memo2->setGeometry(10, 386, 181, std::max(h - 394, 34));
+    }
     Panel2->setGeometry(201, 0, std::max(central->width() - 201, 200), h);
     const int w = Panel2->width();
 
@@ -959,8 +964,10 @@ void TSDIAppForm::FormClose() {
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
                                 colors_, page_};
         storeSettings(store, targets);
-        if (auto error = writeSettingsFile(iniPath_.toStdString(), store))
+        if (auto error = writeSettingsFile(iniPath_.toStdString(), store)) {
+            settingsWriteFailed = true;
             showError(QString::fromStdString(*error));
+        }
     }
     if (port_) {
         port_->Close();

@@ -71,6 +71,8 @@ public:
     bool askOnClose = true;
     // Shows errors on stderr instead of message boxes (unattended runs).
     bool quietErrors = false;
+    // The settings could not be written at close (an unattended run then fails).
+    bool settingsWriteFailed = false;
 
     const GraphScale& scale() const { return scale_; }
     WidgetControls& controls() { return controls_; }

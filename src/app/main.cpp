@@ -1,6 +1,7 @@
 #include "app/About.h"
 #include "app/AppWindows.h"
 #include "app/BatchRun.h"
+#include "app/SettingsLocation.h"
 #include "app/Sdimain.h"
 #include "hardware/BusFactory.h"
 #include "hardware/devices.h"
@@ -87,9 +88,7 @@ int main(int argc, char** argv) {
     }
     setPortBackend(backend.get());
 
-    const QString iniPath = parser.isSet(ini)
-                                ? parser.value(ini)
-                                : QDir(QApplication::applicationDirPath()).filePath("varnts.ini");
+    const QString iniPath = parser.isSet(ini) ? parser.value(ini) : defaultSettingsPath();
 
     int status = 0;
     {
@@ -104,6 +103,7 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &batchRun, &BatchRun::start);
         status = QCoreApplication::exec();
         if (batchRun.exitCode() != 0) status = batchRun.exitCode();
+        else if (form.quietErrors && form.settingsWriteFailed) status = 1;
     }
     setPortBackend(nullptr);
     return status;

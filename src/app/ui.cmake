@@ -7,4 +7,5 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/AppWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WidgetControls.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
 )

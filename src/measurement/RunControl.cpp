@@ -85,13 +85,14 @@ void RunControl::stop() {
     if (State == RunState::Stopped) return;
     device_.PMTOff();
     host_.setAcquisitionTimer(false);
+    host_.showRunState(RunState::Stopped);
     host_.clearReadouts();
     if (host_.usingPotentiostat()) host_.potentiostatOff();
     host_.setValves(Valves.StopMask);
     device_.PumpStop();
     store_.compact();
     State = RunState::Stopped;
-    host_.showRunState(RunState::Stopped); // buttons, and "Zoom" in the status panel when zoomed
+    host_.showRunState(RunState::Stopped); // again: "Zoom" in the emptied status panel
 }
 
 double RunControl::potentialOf(int step) const {

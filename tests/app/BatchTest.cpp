@@ -101,6 +101,27 @@ TEST_F(BatchTest, BadOptionsEndWithAnErrorAndWriteNothing) {
     }
 }
 
+TEST_F(BatchTest, SaveWithNothingMeasuredOrOpenedLeavesTheTargetAlone) {
+    const QString target = dir.filePath("keep.vrd");
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Setup]\r\n[Data]\r\n0.00\t1.00\r\n");
+    }
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--save", target, "--quit"}, 20000));
+    EXPECT_NE(process.exitCode(), 0);
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("[Setup]\r\n[Data]\r\n0.00\t1.00\r\n"));
+}
+
+TEST_F(BatchTest, UnwritableSettingsFailTheUnattendedRun) {
+    // The settings cannot be written into a folder that does not exist.
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("missing/v.ini"), "--quit"}, 20000));
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().contains("Unable to write to"));
+}
+
 TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {
     ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), dir.filePath("missing.vrd"), "--save",
                             dir.filePath("out.vrd"), "--quit"},
