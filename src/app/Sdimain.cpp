@@ -394,36 +394,36 @@ void TSDIAppForm::buildLeftPanel(QWidget* p) {
 
     auto* pot = new QGroupBox(p);
     pot->setObjectName("GroupBox3");
-    pot->setGeometry(4, 232, 193, 72);
+    pot->setGeometry(4, 232, 193, 92);
     PotentiostatButton = new QPushButton("Potentiostat", p);
     PotentiostatButton->setObjectName("PotentiostatButton");
     PotentiostatButton->setGeometry(10, 238, 85, 23);
     check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
-    check(ShowPotential, "ShowPotential", "Show potential", false, 8, 262, 98);
-    check(DrawCurrent, "DrawCurrent", "Draw current", false, 106, 262, 94);
-    edit(PotentialEdit, "PotentialEdit", "0", 10, 280, 181);
+    check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 180);
+    check(DrawCurrent, "DrawCurrent", "Draw current", false, 10, 280, 180);
+    edit(PotentialEdit, "PotentialEdit", "0", 10, 300, 181);
 
     auto* pump = new QGroupBox(p);
     pump->setObjectName("GroupBox4");
-    pump->setGeometry(4, 306, 193, 52);
+    pump->setGeometry(4, 326, 193, 52);
     PumpButton = new QPushButton("Pump", p);
     PumpButton->setObjectName("PumpButton");
-    PumpButton->setGeometry(10, 312, 60, 23);
+    PumpButton->setGeometry(10, 332, 60, 23);
     setHint(PumpButton, "Pump direct control window");
-    check(ShowPump, "ShowPump", "Show", false, 80, 314, 55);
-    check(UsingPump, "UsingPump", "Using", true, 138, 314, 56);
-    edit(PumpEdit, "PumpEdit", "50", 10, 334, 181);
+    check(ShowPump, "ShowPump", "Show", false, 80, 334, 55);
+    check(UsingPump, "UsingPump", "Using", true, 138, 334, 56);
+    edit(PumpEdit, "PumpEdit", "50", 10, 354, 181);
 
     auto* valves = new QGroupBox(p);
     valves->setObjectName("GroupBox5");
-    valves->setGeometry(4, 360, 193, 180);
-    auto* vl = label("Valves", 10, 364, 60);
+    valves->setGeometry(4, 380, 193, 160);
+    auto* vl = label("Valves", 10, 384, 60);
     vl->setObjectName("ValvesLabel");
-    check(ShowValves, "ShowValves", "Show", false, 80, 365, 55);
-    check(UsingValves, "UsingValves", "Using", true, 138, 365, 56);
+    check(ShowValves, "ShowValves", "Show", false, 80, 385, 55);
+    check(UsingValves, "UsingValves", "Using", true, 138, 385, 56);
     Memo2 = new QPlainTextEdit(p);
     Memo2->setObjectName("Memo2");
-    Memo2->setGeometry(10, 386, 181, 150);
+    Memo2->setGeometry(10, 406, 181, 130);
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
     setHint(Memo2, "Text of the program for valves and pumps");
 
@@ -505,8 +505,8 @@ void TSDIAppForm::layoutRightPanel() {
     Panel1->setGeometry(0, 0, 201, h);
     // The valve program takes the rest of the settings panel's height.
     if (auto* valves = Panel1->findChild<QWidget*>("GroupBox5")) {
-        valves->setGeometry(4, 360, 193, std::max(h - 364, 60));
-        Memo2->setGeometry(10, 386, 181, std::max(h - 394, 34));
+        valves->setGeometry(4, 380, 193, std::max(h - 384, 60));
+        Memo2->setGeometry(10, 406, 181, std::max(h - 414, 34));
     }
     Panel2->setGeometry(201, 0, std::max(central->width() - 201, 200), h);
     const int w = Panel2->width();
