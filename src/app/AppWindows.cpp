@@ -14,10 +14,6 @@
 
 namespace varentis {
 
-AppWindows::~AppWindows() {
-    // Parented to the main window, which deletes them; nothing to do here.
-}
-
 void AppWindows::create(QWidget* mainWindow) {
     creationOrder = {mainWindow->windowTitle()};
     auto made = [this](QDialog* w) { creationOrder << w->windowTitle(); };

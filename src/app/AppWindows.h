@@ -25,7 +25,6 @@ public:
     AppWindows() = default;
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
-    ~AppWindows();
 
     // Creates windows 2 to 11; the main window (1) exists already.
     void create(QWidget* mainWindow);

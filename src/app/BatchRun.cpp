@@ -2,7 +2,6 @@
 
 #include "app/Sdimain.h"
 #include "core/NumberText.h"
-#include "hardware/TDevice.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -60,22 +59,13 @@ void BatchRun::start() {
         finish();
         return;
     }
-    TDevice* device = form_.device();
-    if (device && !device->DeviceTest()) {
-        for (const DeviceTestLine& line : deviceTestLines(device->LastDeviceTest))
-            std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(line.module.size()),
-                         line.module.data(), static_cast<int>(line.result.size()),
-                         line.result.data());
-        fail(1);
-        return;
-    }
     running_ = true;
     form_.DataSaved = true; // nothing to ask: this run was asked for
     form_.run().StopAfterSeconds = options_.runSeconds;
     form_.BitBtn1Click();
     if (form_.runState() != RunState::Running) {
-        std::fprintf(stderr, "varentis: the run did not start\n");
-        fail(1);
+        running_ = false;
+        fail(1); // the device test has told which modules did not answer
     }
 }
 
@@ -89,7 +79,6 @@ void BatchRun::afterTick() {
 }
 
 void BatchRun::finish() {
-    finished_ = true;
     if (!options_.saveFile.isEmpty()) {
         const QString error = form_.saveToFile(options_.saveFile);
         if (!error.isEmpty()) {
@@ -108,7 +97,6 @@ void BatchRun::finish() {
 
 void BatchRun::fail(int code) {
     exitCode_ = code;
-    finished_ = true;
     form_.askOnClose = false;
     QTimer::singleShot(0, &form_, [this] {
         form_.close();

@@ -32,7 +32,6 @@ public:
 
     void start();
     int exitCode() const { return exitCode_; }
-    bool finished() const { return finished_; }
 
 private:
     void afterTick();
@@ -43,7 +42,6 @@ private:
     BatchOptions options_;
     int exitCode_ = 0;
     bool running_ = false;
-    bool finished_ = false;
 };
 
 } // namespace varentis

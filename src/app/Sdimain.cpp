@@ -220,21 +220,16 @@ void TSDIAppForm::buildActions() {
     connect(Stop1, &QAction::triggered, this, &TSDIAppForm::BitBtn3Click);
 
     // Platform edit commands on the focused text field.
-    connect(EditCut1, &QAction::triggered, this, [] {
-        QWidget* w = QApplication::focusWidget();
-        if (auto* e = qobject_cast<QLineEdit*>(w)) e->cut();
-        else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->cut();
-    });
-    connect(EditCopy1, &QAction::triggered, this, [] {
-        QWidget* w = QApplication::focusWidget();
-        if (auto* e = qobject_cast<QLineEdit*>(w)) e->copy();
-        else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->copy();
-    });
-    connect(EditPaste1, &QAction::triggered, this, [] {
-        QWidget* w = QApplication::focusWidget();
-        if (auto* e = qobject_cast<QLineEdit*>(w)) e->paste();
-        else if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->paste();
-    });
+    auto editCommand = [this](QAction* action, const char* slot) {
+        connect(action, &QAction::triggered, this, [slot] {
+            QWidget* w = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+                QMetaObject::invokeMethod(w, slot);
+        });
+    };
+    editCommand(EditCut1, "cut");
+    editCommand(EditCopy1, "copy");
+    editCommand(EditPaste1, "paste");
 }
 
 void TSDIAppForm::buildMenus() {
@@ -632,6 +627,14 @@ void TSDIAppForm::Timer2Timer() {
 
 bool TSDIAppForm::confirmDevices() {
     if (!device_ || device_->DeviceTest(timerCheck())) return true;
+    if (quietErrors) {
+        // Unattended: nobody can answer the dialog, so the module lines go to stderr.
+        for (const DeviceTestLine& line : deviceTestLines(device_->LastDeviceTest))
+            std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(line.module.size()),
+                         line.module.data(), static_cast<int>(line.result.size()),
+                         line.result.data());
+        return false;
+    }
     QDialog* dialog = windows_ ? windows_->deviceDialog() : nullptr;
     return dialog && dialog->exec() == QDialog::Accepted;
 }
@@ -645,8 +648,6 @@ bool TSDIAppForm::resolveUnsavedData() {
     // A cancelled or failed save keeps the points: the command does not go on.
     return saveDocument();
 }
-
-bool TSDIAppForm::askUnsavedData() { return resolveUnsavedData(); }
 
 TDevice::TimerCheck TSDIAppForm::timerCheck() const {
     switch (runState()) {
@@ -790,14 +791,19 @@ PlotContent TSDIAppForm::plotContent() const {
     return c;
 }
 
-void TSDIAppForm::DrawGraph() {
-    ++redrawCount_;
-    ScaleResult r = XYFactors(scaleSettings(), PaintBox2->width(), PaintBox2->height(), scale_);
+void TSDIAppForm::XYFactors() {
+    ScaleResult r =
+        varentis::XYFactors(scaleSettings(), PaintBox2->width(), PaintBox2->height(), scale_);
     scale_ = r.Scale;
     if (r.Label5) Label5->setText(QString::fromStdString(*r.Label5));
     if (r.Label6) Label6->setText(QString::fromStdString(*r.Label6));
     if (r.Label7) Label7->setText(QString::fromStdString(*r.Label7));
     if (r.Label8) Label8->setText(QString::fromStdString(*r.Label8));
+}
+
+void TSDIAppForm::DrawGraph() {
+    ++redrawCount_;
+    XYFactors();
     if (run_) {
         // One program step for the whole cycle until the program texts are parsed.
         run_->Pump = oneStepPumpSchedule(fieldValue(PumpEdit), cycleTime_);
@@ -842,7 +848,7 @@ void TSDIAppForm::setDocumentCaption() {
 }
 
 void TSDIAppForm::FileNew1Execute() {
-    if (!askUnsavedData()) return;
+    if (!resolveUnsavedData()) return;
     store_.clear();
     DataSaved = false;
     CurrentFileName.clear();
@@ -893,35 +899,19 @@ bool TSDIAppForm::saveDocument() {
 
 void TSDIAppForm::FileSave1Execute() { saveDocument(); }
 
-namespace {
-// The window's share of Open between the reader's passes.
-class OpenHooks : public DataFileReadHooks {
-public:
-    explicit OpenHooks(std::function<void()> period, std::function<ColumnFactors()> scaling)
-        : period_(std::move(period)), scaling_(std::move(scaling)) {}
-    void applyPeriod() override { period_(); }
-    ColumnFactors recomputeScaling() override { return scaling_(); }
+void TSDIAppForm::applyPeriod() { SetPeriod(); }
 
-private:
-    std::function<void()> period_;
-    std::function<ColumnFactors()> scaling_;
-};
-} // namespace
+ColumnFactors TSDIAppForm::recomputeScaling() {
+    XYFactors();
+    return ColumnFactors{scale_.XUnitFactor, scale_.YUnitFactor, scale_.CurUnitFactor};
+}
 
 QString TSDIAppForm::openFile(const QString& path) {
     std::string bytes;
     if (auto error = readWholeFile(path.toStdString(), bytes)) return QString::fromStdString(*error);
     if (Timer1.isActive()) BitBtn3Click();
     Panel5->setText("Loading");
-    OpenHooks hooks([this] { SetPeriod(); },
-                    [this] {
-                        ScaleResult r = XYFactors(scaleSettings(), PaintBox2->width(),
-                                                  PaintBox2->height(), scale_);
-                        scale_ = r.Scale;
-                        return ColumnFactors{scale_.XUnitFactor, scale_.YUnitFactor,
-                                             scale_.CurUnitFactor};
-                    });
-    readDataFile(bytes, controls_, store_, hooks);
+    readDataFile(bytes, controls_, store_, *this);
     Label11->setText(ComboBox1->currentText());
     Panel5->clear();
     DrawGraph();
@@ -932,7 +922,7 @@ QString TSDIAppForm::openFile(const QString& path) {
 }
 
 void TSDIAppForm::FileOpen1Execute() {
-    if (!askUnsavedData()) return;
+    if (!resolveUnsavedData()) return;
     const QString path = QFileDialog::getOpenFileName(
         this, "Open", openDir_, "Data Files (*.vrd);;All Files (*.*)");
     if (path.isEmpty()) return;
@@ -948,7 +938,7 @@ void TSDIAppForm::FileExit1Execute() { close(); }
 void TSDIAppForm::closeEvent(QCloseEvent* event) {
     // Every way of closing asks about unsaved data; Cancel keeps the program (and any
     // measurement) going.
-    if (askOnClose && !askUnsavedData()) {
+    if (askOnClose && !resolveUnsavedData()) {
         event->ignore();
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/WidgetControls.h"
+#include "documents/DataFile.h"
 #include "documents/SettingsFile.h"
 #include "hardware/TDevice.h"
 #include "graph/AxisScaling.h"
@@ -33,7 +34,7 @@ class AppWindows;
 // The main window: settings panel on the left, read-outs and graph on the right, the
 // command table in menus and toolbar. It owns the run, the point store, the graph scale
 // and the document state, and lends the run its controls through RunHost.
-class TSDIAppForm : public QMainWindow, public RunHost {
+class TSDIAppForm : public QMainWindow, public RunHost, private DataFileReadHooks {
     Q_OBJECT
 public:
     // Reads its settings from the settings file at iniPath and opens the port driver.
@@ -50,6 +51,8 @@ public:
     void BitBtn3Click(); // Stop
     void FormKeyDown(int key);
     void Redraw();
+    // Renews the graph scale from the axis settings and the plot size; sets the axis captions.
+    void XYFactors();
     void DrawGraph();
     void DrawPoint(double time, double signal, double current);
     void SetPeriod();
@@ -69,13 +72,12 @@ public:
     QString openFile(const QString& path);
     // The close question is skipped (unattended runs that were told to quit).
     bool askOnClose = true;
-    // Shows errors on stderr instead of message boxes (unattended runs).
+    // Shows errors and failed device tests on stderr instead of message boxes and the
+    // device test dialog (unattended runs).
     bool quietErrors = false;
     // The settings could not be written at close (an unattended run then fails).
     bool settingsWriteFailed = false;
 
-    const GraphScale& scale() const { return scale_; }
-    WidgetControls& controls() { return controls_; }
     QString iniPath() const { return iniPath_; }
     TDevice* device() { return device_; }
 
@@ -144,7 +146,9 @@ private:
     void FormClose();
     void registerControls();
     bool saveDocument();
-    bool askUnsavedData();
+    // Open's steps between the data file reader's passes.
+    void applyPeriod() override;
+    ColumnFactors recomputeScaling() override;
     // The device test must not clear the timer of a run in progress.
     TDevice::TimerCheck timerCheck() const;
     void showError(const QString& message);

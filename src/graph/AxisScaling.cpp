@@ -39,6 +39,38 @@ std::optional<Axis> makeAxis(double lo, double hi, double factor, int pixels) {
 
 double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
 
+// The fields of one of the two main axes inside GraphScale.
+struct AxisFields {
+    double& min;
+    double& max;
+    double& scale;
+    double& unitFactor;
+    std::uint8_t& decimals;
+};
+
+// Scales the time or the signal axis from its typed limits. Equal limits fall back to
+// 0 .. 1 and keep the previous pixel scale and unit; true when the limits were taken, so
+// the axis captions show them. Decimals are taken from the typed values: dividing the
+// base-unit limits by the factor again would turn 10 into 10.000000000000002.
+bool scaleAxis(AxisFields axis, const std::string& minText, const std::string& maxText,
+               double factor, int pixels, int magnitudeLimit, int spanLimit) {
+    const double a = readNumber(minText);
+    const double b = readNumber(maxText);
+    axis.min = 0.0;
+    axis.max = 1.0;
+    if (auto scaled = makeAxis(a, b, factor, pixels)) {
+        axis.unitFactor = factor;
+        axis.min = scaled->min;
+        axis.max = scaled->max;
+        axis.scale = scaled->scale;
+        axis.decimals = axisDecimals(a, b, magnitudeLimit, spanLimit);
+        return true;
+    }
+    axis.decimals = axisDecimals(axis.min / axis.unitFactor, axis.max / axis.unitFactor,
+                                 magnitudeLimit, spanLimit);
+    return false;
+}
+
 } // namespace
 
 std::uint8_t axisDecimals(double lo, double hi, int magnitudeLimit, int spanLimit) {
@@ -82,41 +114,17 @@ ScaleResult XYFactors(const ScaleSettings& settings, int width, int height,
     if (!usable(s.YUnitFactor)) s.YUnitFactor = CurrentUnits[kDefaultSignalUnit].factor;
     if (!std::isfinite(s.ZeroLine)) s.ZeroLine = 0.0;
 
-    // Time axis. Decimals are taken from the typed values: dividing the base-unit limits
-    // by the factor again would turn 10 into 10.000000000000002.
-    double a = readNumber(settings.XMin);
-    double b = readNumber(settings.XMax);
-    s.XMin = 0.0;
-    s.XMax = 1.0;
-    double xFactor = unitFactor(TimeUnits, settings.XUnits, kDefaultTimeUnit);
-    if (auto axis = makeAxis(a, b, xFactor, width)) {
-        s.XUnitFactor = xFactor;
-        s.XMin = axis->min;
-        s.XMax = axis->max;
-        s.XScale = axis->scale;
+    if (scaleAxis({s.XMin, s.XMax, s.XScale, s.XUnitFactor, s.XDecimals}, settings.XMin,
+                  settings.XMax, unitFactor(TimeUnits, settings.XUnits, kDefaultTimeUnit), width,
+                  5, 10)) {
         result.Label7 = settings.XMin;
         result.Label8 = settings.XMax;
-        s.XDecimals = axisDecimals(a, b, 5, 10);
-    } else {
-        s.XDecimals = axisDecimals(s.XMin / s.XUnitFactor, s.XMax / s.XUnitFactor, 5, 10);
     }
-
-    // Signal axis.
-    a = readNumber(settings.YMin);
-    b = readNumber(settings.YMax);
-    s.YMin = 0.0;
-    s.YMax = 1.0;
-    double yFactor = unitFactor(CurrentUnits, settings.YUnits, kDefaultSignalUnit);
-    if (auto axis = makeAxis(a, b, yFactor, height)) {
-        s.YUnitFactor = yFactor;
-        s.YMin = axis->min;
-        s.YMax = axis->max;
-        s.YScale = axis->scale;
+    if (scaleAxis({s.YMin, s.YMax, s.YScale, s.YUnitFactor, s.YDecimals}, settings.YMin,
+                  settings.YMax, unitFactor(CurrentUnits, settings.YUnits, kDefaultSignalUnit),
+                  height, 6, 5)) {
         result.Label6 = settings.YMin;
         result.Label5 = settings.YMax;
-        s.YDecimals = axisDecimals(a, b, 6, 5);
-    } else {
-        s.YDecimals = axisDecimals(s.YMin / s.YUnitFactor, s.YMax / s.YUnitFactor, 6, 5);
     }
 
     // With the zero line of the previous scaling, as the detector range has always been

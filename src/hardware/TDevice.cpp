@@ -13,11 +13,18 @@ TDevice::TDevice() = default;
 
 // Both sequences leave the control port idle (0x0C); the bus needs no waits because the
 // port accesses themselves are slow enough on the real port.
-void TDevice::SetPort(std::uint8_t Address, std::uint8_t Value) {
-    PortBackend& bus = portBackend();
-    bus.writePort(kDataPort, Address);
+namespace {
+// The address goes on the data lines and the SelectIn pulse latches it.
+inline void latchAddress(PortBackend& bus, std::uint8_t address) {
+    bus.writePort(kDataPort, address);
     bus.writePort(kControlPort, kControlAddressStrobe);
     bus.writePort(kControlPort, kControlIdle);
+}
+} // namespace
+
+void TDevice::SetPort(std::uint8_t Address, std::uint8_t Value) {
+    PortBackend& bus = portBackend();
+    latchAddress(bus, Address);
     bus.writePort(kDataPort, Value);
     bus.writePort(kControlPort, kControlDataStrobe);
     bus.writePort(kControlPort, kControlIdle);
@@ -25,9 +32,7 @@ void TDevice::SetPort(std::uint8_t Address, std::uint8_t Value) {
 
 std::uint8_t TDevice::ReadPort(std::uint8_t Address) {
     PortBackend& bus = portBackend();
-    bus.writePort(kDataPort, Address);
-    bus.writePort(kControlPort, kControlAddressStrobe);
-    bus.writePort(kControlPort, kControlIdle);
+    latchAddress(bus, Address);
     bus.writePort(kControlPort, kControlReadSelect);
     bus.writePort(kControlPort, kControlReadStrobe);
     const std::uint8_t value = bus.readPort(kDataPort);

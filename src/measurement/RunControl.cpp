@@ -114,6 +114,8 @@ void RunControl::tick() {
 
 void RunControl::runningTick() {
     const double wallStart = WallClock ? WallClock() : 0.0;
+    // Scale and units cannot change within a tick: the window handles no input meanwhile.
+    const RunScale scale = host_.runScale();
     double t0 = static_cast<double>(CycleCount) * CycleTime + device_.GetTime();
     for (;;) {
         double tc = device_.GetTime();
@@ -126,14 +128,14 @@ void RunControl::runningTick() {
         if (t >= NextPointTime) {
             const std::uint64_t cycles = CycleCount;
             const double tcBefore = tc;
-            takePoint(tc);
+            takePoint(tc, potentiostat, scale);
             // A cycle that ran past its end until this point sets the run time back by the
             // excess; the tick's start moves back with it, so the tick still lasts its
             // 0.105 s instead of holding the program until the time has caught up.
             if (CycleCount != cycles) t0 -= tcBefore - CycleTime;
         }
 
-        if ((host_.maxTimeStop() && NextPointTime >= host_.runScale().XMax) ||
+        if ((host_.maxTimeStop() && NextPointTime >= scale.XMax) ||
             NextPointTime >= StopAfterSeconds - Period * 1e-6) { // 0.1 s steps add up inexactly
             stop();
             return;
@@ -157,10 +159,7 @@ void RunControl::runningTick() {
     }
 }
 
-void RunControl::takePoint(double& tc) {
-    const RunScale scale = host_.runScale();
-    const bool potentiostat = host_.usingPotentiostat();
-
+void RunControl::takePoint(double& tc, bool potentiostat, const RunScale& scale) {
     if (tc >= CycleTime) {
         ++CycleCount;
         ValveStep = 0;

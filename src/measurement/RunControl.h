@@ -129,7 +129,7 @@ private:
     void startRun();
     void resume();
     void runningTick();
-    void takePoint(double& tc);
+    void takePoint(double& tc, bool potentiostat, const RunScale& scale);
     double potentialOf(int step) const;
 
     TDevice& device_;

@@ -1,8 +1,6 @@
 #include "measurement/RunControl.h"
 
-#include "hardware/PortBackend.h"
-#include "hardware/SimulatedInstrument.h"
-#include "hardware/TDevice.h"
+#include "hardware/SimFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -73,10 +71,9 @@ public:
     double potentiostatCurrent() override { return 2e-12; }
 };
 
+// The hardware tests' simulator, without their access record: runs here are long.
 SimOptions virtualSim() {
-    SimOptions o;
-    o.clock = SimClockMode::Virtual;
-    o.seed = 3;
+    SimOptions o = test::testSimOptions();
     o.recordLimit = 0;
     return o;
 }
