@@ -122,6 +122,17 @@ TEST_F(BatchTest, UnwritableSettingsFailTheUnattendedRun) {
     EXPECT_TRUE(process.readAllStandardError().contains("Unable to write to"));
 }
 
+TEST_F(BatchTest, MissingInstrumentFailsTheRunWithTheModuleLines) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--bus", "ppdev:" + dir.filePath("none"),
+                            "--run", "1", "--save", dir.filePath("out.vrd"), "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains("PMT detector: not ready")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Pump controller: not ready"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
+}
+
 TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {
     ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), dir.filePath("missing.vrd"), "--save",
                             dir.filePath("out.vrd"), "--quit"},
