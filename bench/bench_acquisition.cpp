@@ -7,7 +7,6 @@
 //     decoding included;
 // (b) a backend that only hands back fixed bytes, with a timer that moves 1 µs per port
 //     access like a legacy port: what is left is the program's own cost.
-#include "graph/SignalGraph.h"
 #include "hardware/PortBackend.h"
 #include "hardware/Registers.h"
 #include "hardware/SimulatedInstrument.h"
@@ -73,38 +72,18 @@ private:
     std::uint32_t latched_ = 0;
 };
 
-// The window side, reduced to fixed answers; it adds up the readings behind each point.
-class BenchHost final : public RunHost {
+// The window side: it adds up the readings behind each point.
+class BenchView final : public RunView {
 public:
     RunControl* run = nullptr;
     std::uint64_t passesInPoints = 0;
 
-    bool confirmDevices() override { return true; }
-    bool resolveUnsavedData() override { return true; }
-    bool usingPotentiostat() override { return false; }
-    bool usingValves() override { return true; }
-    bool usingPump() override { return true; }
-    bool maxTimeStop() override { return false; }
-    bool detectorOffDuringPause() override { return false; }
-    double pmtVoltage() override { return 100.0; }
-    bool threeElectrodes() override { return false; }
-    RunScale runScale() override { return {}; }
-    void showRunState(RunState) override {}
-    void startNewDocument() override {}
-    void clearReadouts() override {}
-    void showPoint(const PointReadout&, double) override {
+    void runStateChanged(RunState) override {}
+    void pointTaken(const RunPoint&) override {
         passesInPoints += static_cast<std::uint64_t>(run->SampleCount);
     }
-    void showLiveSignal(const std::string&, double) override {}
-    void fullRedraw() override { run->Pump = oneStepPumpSchedule(50.0, run->CycleTime); }
-    void resetLivePlot() override {}
-    void drawPoint(double, double, double) override {}
-    void setValves(std::uint16_t) override {}
-    void setAcquisitionTimer(bool) override {}
-    void potentiostatOn(bool, double, double) override {}
-    void potentiostatSetPotential(double) override {}
-    void potentiostatOff() override {}
-    double potentiostatCurrent() override { return 0.0; }
+    void liveSignal(const std::string&, double) override {}
+    void valvesApplied(std::uint16_t) override {}
 };
 
 struct Figures {
@@ -115,17 +94,21 @@ struct Figures {
 
 // Starts a run and times `ticks` acquisition ticks; `accesses` reads the access count.
 template <typename Accesses>
-Figures measure(int ticks, Accesses accesses) {
-    TDevice dev;
+Figures measure(PortBackend& bus, int ticks, Accesses accesses) {
+    TDevice dev(bus);
     dev.PMTMaxVoltage = 1000;
     dev.PMTVoltageFactor = 1.0;
     dev.CurrentFactorText.fill("1");
     dev.PMTCalculateCFactors();
-    BenchHost host;
-    PointStore store;
-    RunControl run(dev, host, store);
-    host.run = &run;
-    run.run();
+    BenchView view;
+    RunControl run(dev, view);
+    view.run = &run;
+    RunOptions options;
+    auto programs = std::make_shared<RunPrograms>();
+    programs->Pump = oneStepPumpSchedule(50.0, options.CycleTime);
+    options.Programs = programs;
+    options.UsingPotentiostat = false;
+    run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period), false));
 
     const std::uint64_t accessesBefore = accesses();
     const auto start = std::chrono::steady_clock::now();
@@ -133,7 +116,7 @@ Figures measure(int ticks, Accesses accesses) {
     const double ns =
         std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
     const double passes =
-        static_cast<double>(host.passesInPoints + static_cast<std::uint64_t>(run.SampleCount));
+        static_cast<double>(view.passesInPoints + static_cast<std::uint64_t>(run.SampleCount));
     const double accessCount = static_cast<double>(accesses() - accessesBefore);
     run.stop();
     return {passes / ticks, ns / passes, accessCount / passes};
@@ -146,13 +129,10 @@ int main() {
     o.clock = SimClockMode::Unpaced;
     SimulatedInstrument sim(o);
     CountingBackend counted(sim);
-    setPortBackend(&counted);
-    const Figures a = measure(10, [&] { return counted.accesses; });
+    const Figures a = measure(counted, 10, [&] { return counted.accesses; });
 
     FixedBytesBackend fixed;
-    setPortBackend(&fixed);
-    const Figures b = measure(50, [&] { return fixed.accesses; });
-    setPortBackend(nullptr);
+    const Figures b = measure(fixed, 50, [&] { return fixed.accesses; });
 
     std::printf("acquisition tick of %.0f ms\n", RunControl::kTickSeconds * 1000);
     std::printf("(a) simulator, unpaced:             %8.0f passes/tick  %7.1f ns/pass  %5.1f port "

@@ -34,8 +34,7 @@ double nsPer(int n, F&& f) {
 }
 
 void run(const char* name, PortBackend& backend) {
-    setPortBackend(&backend);
-    TDevice dev;
+    TDevice dev(backend);
     dev.PMTMaxVoltage = 1000;
     dev.PMTVoltageFactor = 1.0;
     dev.CurrentFactorText.fill(std::string(1, '1'));
@@ -50,7 +49,6 @@ void run(const char* name, PortBackend& backend) {
     std::printf("%-22s SetPort %6.1f ns (%5.1f ns/access)  ReadPort %6.1f ns (%5.1f ns/access)  "
                 "PMTGetCurrent %6.1f ns\n",
                 name, setPort, setPort / 6, readPort, readPort / 7, pmt);
-    setPortBackend(nullptr);
 }
 
 } // namespace

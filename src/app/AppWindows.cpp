@@ -1,7 +1,7 @@
 #include "app/AppWindows.h"
 
 #include "app/About.h"
-#include "app/RadioGroup.h"
+#include "widgets/RadioGroup.h"
 #include "documents/viewdta.h"
 #include "graph/colors.h"
 #include "hardware/devices.h"
@@ -14,7 +14,7 @@
 
 namespace varentis {
 
-void AppWindows::create(QWidget* mainWindow) {
+void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
     creationOrder = {mainWindow->windowTitle()};
     auto made = [this](QDialog* w) { creationOrder << w->windowTitle(); };
     made(about = new TAboutBox(mainWindow));
@@ -24,7 +24,7 @@ void AppWindows::create(QWidget* mainWindow) {
     made(viewData = new TViewdata(mainWindow));
     made(potential = new TPotential(mainWindow));
     made(colors = new TGColor(mainWindow));
-    made(device = new TDeviceDialog(mainWindow));
+    made(device = new TDeviceDialog(bus, mainWindow));
     made(pmtSetup = new TPMTSetup(mainWindow));
     made(pump = new TPump(mainWindow));
 }

@@ -7,6 +7,7 @@ class QWidget;
 
 namespace varentis {
 
+class PortBackend;
 class TAboutBox;
 class TPrintRep;
 class TPrintBox1;
@@ -26,8 +27,9 @@ public:
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
 
-    // Creates windows 2 to 11; the main window (1) exists already.
-    void create(QWidget* mainWindow);
+    // Creates windows 2 to 11; the main window (1) exists already. The driver among them
+    // works on `bus`.
+    void create(QWidget* mainWindow, PortBackend& bus);
 
     QDialog* deviceDialog() const;
     bool threeElectrodes() const;

@@ -41,8 +41,8 @@ bool parseBatchOptions(bool runSet, const QString& runValue, const QString& save
 BatchRun::BatchRun(TSDIAppForm& form, const BatchOptions& options)
     : form_(form), options_(options) {
     if (options_.run || options_.quit || !options_.saveFile.isEmpty()) form_.quietErrors = true;
-    // After the window's own tick handler: the run has just taken its points.
-    connect(&form_.timer1(), &QTimer::timeout, this, &BatchRun::afterTick);
+    // The run stops itself once the measurement time is stored.
+    connect(&form_, &TSDIAppForm::runStateReported, this, &BatchRun::runStateReported);
 }
 
 void BatchRun::start() {
@@ -60,8 +60,8 @@ void BatchRun::start() {
         return;
     }
     running_ = true;
-    form_.DataSaved = true; // nothing to ask: this run was asked for
-    form_.run().StopAfterSeconds = options_.runSeconds;
+    form_.documents().DataSaved = true; // nothing to ask: this run was asked for
+    form_.StopAfterSeconds = options_.runSeconds;
     form_.BitBtn1Click();
     if (form_.runState() != RunState::Running) {
         running_ = false;
@@ -69,12 +69,9 @@ void BatchRun::start() {
     }
 }
 
-void BatchRun::afterTick() {
-    if (!running_) return;
-    RunControl& run = form_.run();
-    if (run.State == RunState::Running && run.NextPointTime < options_.runSeconds) return;
+void BatchRun::runStateReported(RunState state) {
+    if (!running_ || state != RunState::Stopped) return;
     running_ = false;
-    if (run.State != RunState::Stopped) form_.BitBtn3Click();
     finish();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measurement/RunControl.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -34,7 +36,7 @@ public:
     int exitCode() const { return exitCode_; }
 
 private:
-    void afterTick();
+    void runStateReported(RunState state);
     void finish();
     void fail(int code);
 

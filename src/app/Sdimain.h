@@ -1,49 +1,40 @@
 #pragma once
 
+#include "app/DocumentController.h"
+#include "app/MainFormLayout.h"
+#include "app/MainRunView.h"
+#include "app/PlotView.h"
 #include "app/WidgetControls.h"
-#include "documents/DataFile.h"
 #include "documents/SettingsFile.h"
 #include "hardware/TDevice.h"
-#include "graph/AxisScaling.h"
-#include "graph/GraphScale.h"
-#include "graph/SignalGraph.h"
+#include "measurement/Acquisition.h"
 #include "measurement/PointStore.h"
-#include "measurement/RunControl.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
+#include <limits>
 #include <memory>
-
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QWidget;
 
 namespace varentis {
 
-class PaintBox;
-class TDevice;
-class TVicPort;
 class AppWindows;
+class TVicPort;
 
-// The main window: settings panel on the left, read-outs and graph on the right, the
-// command table in menus and toolbar. It owns the run, the point store, the graph scale
-// and the document state, and lends the run its controls through RunHost.
-class TSDIAppForm : public QMainWindow, public RunHost, private DataFileReadHooks {
+// The main window. Its controls and their layout are MainFormLayout's; what a run shows is
+// the run view's, the plot the plot view's, the file and its questions the document
+// controller's. The window owns them, the point store and the acquisition, and keeps every
+// handler of the original form, forwarding where the work moved.
+class TSDIAppForm : public QMainWindow, public MainFormLayout {
     Q_OBJECT
 public:
     // Reads its settings from the settings file at iniPath and opens the port driver.
-    explicit TSDIAppForm(const QString& iniPath, AppWindows* windows = nullptr,
-                         QWidget* parent = nullptr);
-
-    // The module driver is created after the main window; the run needs it.
-    void attachDevice(TDevice& device);
+    explicit TSDIAppForm(const QString& iniPath, QWidget* parent = nullptr);
     ~TSDIAppForm() override;
+
+    // The other windows exist (the driver among them): their controls join the registry
+    // and the acquisition is built on the driver.
+    void attachWindows(AppWindows& windows, Acquisition::Mode mode);
 
     // Commands.
     void BitBtn1Click(); // Run
@@ -51,25 +42,31 @@ public:
     void BitBtn3Click(); // Stop
     void FormKeyDown(int key);
     void Redraw();
-    // Renews the graph scale from the axis settings and the plot size; sets the axis captions.
-    void XYFactors();
+    void XYFactors() { plot_.XYFactors(); }
     void DrawGraph();
-    void DrawPoint(double time, double signal, double current);
+    void DrawPoint(double time, double signal, double current) {
+        plot_.DrawPoint(time, signal, current);
+    }
     void SetPeriod();
     void Edit10Change();
     void Edit9Change();
+    // One tick of the acquisition timer, when the run is driven tick by tick (tests); the
+    // program's ticks come from the acquisition thread.
     void Timer1Timer();
     void Timer2Timer();
-    void FileNew1Execute();
-    void FileOpen1Execute();
-    void FileSave1Execute();
+    void FileNew1Execute() { documents_.FileNew1Execute(); }
+    void FileOpen1Execute() { documents_.FileOpen1Execute(); }
+    void FileSave1Execute() { documents_.FileSave1Execute(); }
     void FileExit1Execute();
     void Helpindex1Click();
     void HelpAbout1Execute();
 
     // Without dialogs (command line, tests): the message of a failure, or empty.
-    QString saveToFile(const QString& path);
-    QString openFile(const QString& path);
+    QString saveToFile(const QString& path) { return documents_.saveToFile(path); }
+    QString openFile(const QString& path) { return documents_.openFile(path); }
+    // Shown in the standard error box, or on stderr when quietErrors is set.
+    void showError(const QString& message);
+
     // The close question is skipped (unattended runs that were told to quit).
     bool askOnClose = true;
     // Shows errors and failed device tests on stderr instead of message boxes and the
@@ -77,54 +74,38 @@ public:
     bool quietErrors = false;
     // The settings could not be written at close (an unattended run then fails).
     bool settingsWriteFailed = false;
+    // An unattended run stops once this much measurement time is stored (s).
+    double StopAfterSeconds = std::numeric_limits<double>::infinity();
 
     QString iniPath() const { return iniPath_; }
-    TDevice* device() { return device_; }
-
-    RunControl& run() { return *run_; }
+    TDevice& device() { return *device_; }
+    Acquisition& acquisition() { return *acquisition_; }
     PointStore& store() { return store_; }
-    RunState runState() const { return run_ ? run_->State : RunState::Stopped; }
-    QTimer& timer1() { return Timer1; }
+    WidgetControls& controls() { return controls_; }
+    DocumentController& documents() { return documents_; }
+    PlotView& plot() { return plot_; }
+    MainRunView& runView() { return runView_; }
+    RunState runState() const { return runView_.state(); }
+    // The acquisition timer: on from the start of a run to its Stop, pauses included.
+    bool acquisitionTimerEnabled() const { return runView_.state() != RunState::Stopped; }
+    double periodSeconds() const { return periodSeconds_; }
+    double cycleTimeSeconds() const { return cycleTime_; }
     QTimer& timer2() { return Timer2; }
-    int redrawCount() const { return redrawCount_; }
+    int redrawCount() const { return plot_.redrawCount(); }
 
-    bool DataSaved = true;
-    QString CurrentFileName;
+    // The settings a run takes, as they stand now.
+    RunOptions runOptions() const;
+    // Takes what the run showed since the last call into the window, in order.
+    void drainRunEvents();
 
-    // RunHost
-    bool confirmDevices() override;
-    bool resolveUnsavedData() override;
-    bool usingPotentiostat() override;
-    bool usingValves() override;
-    bool usingPump() override;
-    bool maxTimeStop() override;
-    bool detectorOffDuringPause() override;
-    double pmtVoltage() override;
-    bool threeElectrodes() override;
-    RunScale runScale() override;
-    void showRunState(RunState state) override;
-    void startNewDocument() override;
-    void clearReadouts() override;
-    void showPoint(const PointReadout& readout, double rawSignal) override;
-    void showLiveSignal(const std::string& text, double rawSignal) override;
-    void fullRedraw() override;
-    void resetLivePlot() override;
-    void drawPoint(double time, double signal, double current) override;
-    void setValves(std::uint16_t mask) override;
-    void setAcquisitionTimer(bool enabled) override;
-    void potentiostatOn(bool threeElectrodes, double current, double potential) override;
-    void potentiostatSetPotential(double potential) override;
-    void potentiostatOff() override;
-    double potentiostatCurrent() override;
-
-    // The raw signal behind the Panel7 value.
-    double ReadoutSignal = 0.0;
-    bool Zoomed = false;
+    QTimer Timer2;
 
 signals:
     // The window has closed: settings written, port closed. The program ends here, even when
     // a window of its own (the pump control) is still open.
     void formClosed();
+    // The run reported a new state (after the window shows it).
+    void runStateReported(RunState state);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -134,69 +115,37 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildActions();
-    void buildMenus();
-    void buildToolBar();
-    void buildLeftPanel(QWidget* panel);
-    void buildRightPanel(QWidget* panel);
-    void layoutRightPanel();
-    void placePlot();
+    void connectHandlers();
     void FormCreate();
     void FormActivate();
     void FormClose();
     void registerControls();
-    bool saveDocument();
-    // Open's steps between the data file reader's passes.
-    void applyPeriod() override;
-    ColumnFactors recomputeScaling() override;
+    // Identifies the modules; on failure shows the device test. True to go on.
+    bool confirmDevices();
     // The device test must not clear the timer of a run in progress.
     TDevice::TimerCheck timerCheck() const;
-    void showError(const QString& message);
-    ScaleSettings scaleSettings() const;
-    PlotContent plotContent() const;
-    void setDocumentCaption();
+    // Hands the settings to a run in progress, for its next tick.
+    void pushRunOptions();
+    RunScale runScale() const;
 
-    TDevice* device_ = nullptr;
-    AppWindows* windows_;
-    PointStore store_;
-    std::unique_ptr<RunControl> run_;
     QString iniPath_;
     WidgetControls controls_;
-    GraphColors colors_;
+    PointStore store_;
+    PlotView plot_;
+    MainRunView runView_;
+    DocumentController documents_;
     PageSetupValues page_;
-    GraphScale scale_;
     std::unique_ptr<TVicPort> port_;
-    QString openDir_, saveName_;
+    AppWindows* windows_ = nullptr;
+    TDevice* device_ = nullptr;
+    std::shared_ptr<const RunPrograms> programs_ = std::make_shared<const RunPrograms>();
     double periodSeconds_ = 0.1;
     double cycleTime_ = 30.0;
     double pmtVoltage_ = 100.0;
     bool activated_ = false;
-    int redrawCount_ = 0;
-
-public:
-    // Controls, by their designer names.
-    QLineEdit *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
-    QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;
-    QLabel* Label11;
-    QPushButton *PotentiostatButton, *PumpButton;
-    QCheckBox *UsingPotentiostat, *ShowPotential, *DrawCurrent;
-    QCheckBox *ShowPump, *UsingPump, *ShowValves, *UsingValves;
-    QLineEdit *PotentialEdit, *PumpEdit;
-    QPlainTextEdit *Memo1, *Memo2;
-    QLabel *Panel5, *Panel6, *Panel7, *Panel8, *Panel9;
-    QLabel *Label5, *Label6, *Label7, *Label8, *Label9;
-    PaintBox *PaintBox1, *PaintBox2, *PaintBox3;
-    QCheckBox* ValveBoxes[12];
-    QWidget *Panel1, *Panel2;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3;
-    QAction *FileNew1, *FileOpen1, *FileSave1, *FileSaveAs1, *FilePrinterSetup1, *FilePrint1,
-        *FileExit1;
-    QAction *EditCut1, *EditCopy1, *EditPaste1, *Viewdatatext1;
-    QAction *Run1, *Pause1, *Stop1, *Setzeroline1;
-    QAction *Stopifmaxtime1, *Changerange1, *Detectoroff;
-    QAction *Graphsetup1, *PMTdetectorsetup1, *Potentiostatsetup1, *Devicetest1;
-    QAction *Helpindex1, *HelpAbout1;
-    QTimer Timer1, Timer2;
+    bool draining_ = false;
+    // Last: its thread ends before anything it reaches is destroyed.
+    std::unique_ptr<Acquisition> acquisition_;
 };
 
 } // namespace varentis

@@ -1,6 +1,6 @@
 #include "app/WidgetControls.h"
 
-#include "app/RadioGroup.h"
+#include "widgets/RadioGroup.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,5 +1,5 @@
 #include "app/About.h"
-#include "app/AppWindows.h"
+#include "app/Application.h"
 #include "app/BatchRun.h"
 #include "app/SettingsLocation.h"
 #include "app/Sdimain.h"
@@ -92,10 +92,8 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        AppWindows windows;
-        TSDIAppForm form(iniPath, &windows);
-        windows.create(&form);
-        form.attachDevice(*windows.device);
+        Application application(iniPath, *backend);
+        TSDIAppForm& form = application.form();
         QObject::connect(&form, &TSDIAppForm::formClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         BatchRun batchRun(form, batch);

@@ -73,8 +73,4 @@ double buildSignalTrace(const GraphScale& scale, const PointStore& points, int h
 void buildCurrentTrace(const GraphScale& scale, const PointStore& points, int height,
                        bool decimate, std::vector<Point>& out);
 
-// Stand-ins while the program texts are not parsed: one step for the whole cycle.
-PumpSchedule oneStepPumpSchedule(double speed, double cycleTime);
-PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime);
-
 } // namespace varentis

@@ -9,7 +9,9 @@
 
 namespace varentis {
 
-TDevice::TDevice() = default;
+TDevice::TDevice(PortBackend& bus) : bus_(bus) {}
+
+using Lock = std::lock_guard<BusMutex>;
 
 // Both sequences leave the control port idle (0x0C); the bus needs no waits because the
 // port accesses themselves are slow enough on the real port.
@@ -22,56 +24,77 @@ inline void latchAddress(PortBackend& bus, std::uint8_t address) {
 }
 } // namespace
 
-void TDevice::SetPort(std::uint8_t Address, std::uint8_t Value) {
-    PortBackend& bus = portBackend();
-    latchAddress(bus, Address);
-    bus.writePort(kDataPort, Value);
-    bus.writePort(kControlPort, kControlDataStrobe);
-    bus.writePort(kControlPort, kControlIdle);
+void TDevice::setPort(std::uint8_t address, std::uint8_t value) {
+    latchAddress(bus_, address);
+    bus_.writePort(kDataPort, value);
+    bus_.writePort(kControlPort, kControlDataStrobe);
+    bus_.writePort(kControlPort, kControlIdle);
 }
 
-std::uint8_t TDevice::ReadPort(std::uint8_t Address) {
-    PortBackend& bus = portBackend();
-    latchAddress(bus, Address);
-    bus.writePort(kControlPort, kControlReadSelect);
-    bus.writePort(kControlPort, kControlReadStrobe);
-    const std::uint8_t value = bus.readPort(kDataPort);
-    bus.writePort(kControlPort, kControlIdle);
+std::uint8_t TDevice::readPort(std::uint8_t address) {
+    latchAddress(bus_, address);
+    bus_.writePort(kControlPort, kControlReadSelect);
+    bus_.writePort(kControlPort, kControlReadStrobe);
+    const std::uint8_t value = bus_.readPort(kDataPort);
+    bus_.writePort(kControlPort, kControlIdle);
     return value;
 }
 
+void TDevice::SetPort(std::uint8_t Address, std::uint8_t Value) {
+    Lock lock(busMutex_);
+    setPort(Address, Value);
+}
+
+std::uint8_t TDevice::ReadPort(std::uint8_t Address) {
+    Lock lock(busMutex_);
+    return readPort(Address);
+}
+
 void TDevice::PMTOn(double Voltage, double Current) {
+    Lock lock(busMutex_);
     // The code goes to 0 V before anything is switched, so the tube never sees a stale voltage.
-    SetPort(kPmtCodeHigh, kPmtZeroVoltCode >> 8);
-    SetPort(kPmtCodeLow, kPmtZeroVoltCode & 0xFF);
+    setPort(kPmtCodeHigh, kPmtZeroVoltCode >> 8);
+    setPort(kPmtCodeLow, kPmtZeroVoltCode & 0xFF);
     PMTAcqControl = kPmtAcqControlValue;
-    SetPort(kPmtAcqControl, PMTAcqControl);
-    PMTSetCurrent(Current);
-    PMTSetVoltage(Voltage);
+    setPort(kPmtAcqControl, PMTAcqControl);
+    pmtSetCurrent(Current);
+    pmtSetVoltage(Voltage);
     PMTControl = static_cast<std::uint8_t>(PMTControl | kPmtHighVoltageOn);
-    SetPort(kPmtControl, PMTControl);
+    setPort(kPmtControl, PMTControl);
 }
 
 void TDevice::PMTSetVoltage(double Voltage) {
-    const int code = pmtVoltageCode(Voltage, PMTMaxVoltage, PMTVoltageFactor);
-    SetPort(kPmtCodeHigh, static_cast<std::uint8_t>(code >> 8));
-    SetPort(kPmtCodeLow, static_cast<std::uint8_t>(code & 0xFF));
+    Lock lock(busMutex_);
+    pmtSetVoltage(Voltage);
+}
+
+void TDevice::pmtSetVoltage(double voltage) {
+    const int code = pmtVoltageCode(voltage, PMTMaxVoltage, PMTVoltageFactor);
+    setPort(kPmtCodeHigh, static_cast<std::uint8_t>(code >> 8));
+    setPort(kPmtCodeLow, static_cast<std::uint8_t>(code & 0xFF));
 }
 
 void TDevice::PMTSetCurrent(double Current) {
-    PMTRange = pmtRangeFor(Current);
+    Lock lock(busMutex_);
+    pmtSetCurrent(Current);
+}
+
+void TDevice::pmtSetCurrent(double current) {
+    PMTRange = pmtRangeFor(current);
     PMTControl = static_cast<std::uint8_t>((PMTControl & kPmtHighVoltageOn) + PMTRange);
-    SetPort(kPmtControl, PMTControl);
+    setPort(kPmtControl, PMTControl);
 }
 
 void TDevice::PMTOff() {
+    Lock lock(busMutex_);
     PMTControl = 0;
-    SetPort(kPmtControl, 0);
+    setPort(kPmtControl, 0);
 }
 
 double TDevice::PMTGetCurrent() {
-    const std::uint8_t hi = ReadPort(kPmtCodeLow);
-    const std::uint8_t lo = ReadPort(kPmtCodeHigh);
+    Lock lock(busMutex_);
+    const std::uint8_t hi = readPort(kPmtCodeLow);
+    const std::uint8_t lo = readPort(kPmtCodeHigh);
     const int counts = pmtReadingCounts(static_cast<std::uint16_t>(hi * 256 + lo));
     // The field is public; a range beyond the table must not read outside it.
     const std::size_t r = std::min<std::size_t>(PMTRange, CurrentZero.size() - 1);
@@ -79,6 +102,7 @@ double TDevice::PMTGetCurrent() {
 }
 
 void TDevice::PMTCalculateCFactors() {
+    Lock lock(busMutex_);
     for (std::size_t i = 0; i < CurrentZero.size(); ++i) {
         CurrentZero[i] = readNumber(CurrentZeroText[i]);
         CurrentScale[i] = PMTNominalScale[i] * readNumber(CurrentFactorText[i]);
@@ -86,8 +110,13 @@ void TDevice::PMTCalculateCFactors() {
 }
 
 bool TDevice::PMTTest() {
-    if (ReadPort(kPmtControl) != kPmtIdentity) return false;
-    return ReadPort(kPmtAcqControl) == kPmtAcqIdentity;
+    Lock lock(busMutex_);
+    return pmtTest();
+}
+
+bool TDevice::pmtTest() {
+    if (readPort(kPmtControl) != kPmtIdentity) return false;
+    return readPort(kPmtAcqControl) == kPmtAcqIdentity;
 }
 
 void TDevice::TimerStart() { SetPort(kTimerStart, 0); }
@@ -95,10 +124,11 @@ void TDevice::TimerStop() { SetPort(kTimerStop, 0); }
 void TDevice::TimerReset() { SetPort(kTimerClear, 0); }
 
 double TDevice::GetTime() {
-    const std::uint32_t b0 = ReadPort(kTimerStop);
-    const std::uint32_t b1 = ReadPort(kTimerStart);
-    const std::uint32_t b2 = ReadPort(kTimerClear);
-    const std::uint32_t b3 = ReadPort(kTimerByte3);
+    Lock lock(busMutex_);
+    const std::uint32_t b0 = readPort(kTimerStop);
+    const std::uint32_t b1 = readPort(kTimerStart);
+    const std::uint32_t b2 = readPort(kTimerClear);
+    const std::uint32_t b3 = readPort(kTimerByte3);
     const std::uint32_t count = b0 | (b1 << 8) | (b2 << 16) | (b3 << 24);
     // Dividing by the exact 1e5 keeps 10000 counts at exactly 0.1 s.
     return count / 1e5;
@@ -107,58 +137,67 @@ double TDevice::GetTime() {
 void TDevice::SetValve(std::uint8_t Index, bool On) {
     // Indexes beyond the sixteen mask bits would shift out of the type.
     if (Index >= 16) return;
+    Lock lock(busMutex_);
+    // Read and written under one lock: a valve step of the run cannot slip in between.
     const auto bit = static_cast<std::uint16_t>(1u << Index);
-    SetValves(On ? static_cast<std::uint16_t>(ValveState | bit)
+    setValves(On ? static_cast<std::uint16_t>(ValveState | bit)
                  : static_cast<std::uint16_t>(ValveState & ~bit));
 }
 
 void TDevice::SetValves(std::uint16_t Mask) {
-    ValveState = Mask;
-    const ValveBytes bytes = packValves(Mask);
-    SetPort(kValves1to4, bytes.valves1to4);
-    SetPort(kValves5to8, bytes.valves5to8);
-    SetPort(kValves9to12, bytes.valves9to12);
+    Lock lock(busMutex_);
+    setValves(Mask);
+}
+
+void TDevice::setValves(std::uint16_t mask) {
+    ValveState = mask;
+    const ValveBytes bytes = packValves(mask);
+    setPort(kValves1to4, bytes.valves1to4);
+    setPort(kValves5to8, bytes.valves5to8);
+    setPort(kValves9to12, bytes.valves9to12);
 }
 
 void TDevice::PumpRun(double Speed) {
-    SetPort(kPumpSpeed, pumpSpeedCode(Speed));
-    SetPort(kPumpDirection, pumpDirectionCode(Speed));
+    Lock lock(busMutex_);
+    setPort(kPumpSpeed, pumpSpeedCode(Speed));
+    setPort(kPumpDirection, pumpDirectionCode(Speed));
 }
 
 void TDevice::PumpStop() { SetPort(kPumpDirection, kPumpStopped); }
 
 DeviceTestResults TDevice::TestModules(TimerCheck timer) {
+    Lock lock(busMutex_);
     DeviceTestResults r;
-    r.PMTDetector = PMTTest();
+    r.PMTDetector = pmtTest();
     // Bit 0 of the potentiostat identity is not compared.
-    r.Potentiostat = (ReadPort(kEcellControl) & 0xFE) == kEcellIdentity &&
-                     ReadPort(kEcellSpan) == kEcellAcqIdentity;
+    r.Potentiostat = (readPort(kEcellControl) & 0xFE) == kEcellIdentity &&
+                     readPort(kEcellSpan) == kEcellAcqIdentity;
 
     if (timer == TimerCheck::Free) {
-        SetPort(kTimerStop, 0);
-        SetPort(kTimerClear, 0);
-        bool timerOk = ReadPort(kTimerStop) == 0;
+        setPort(kTimerStop, 0);
+        setPort(kTimerClear, 0);
+        bool timerOk = readPort(kTimerStop) == 0;
         // Sixty port writes give a running counter time to count at least once.
-        for (int i = 0; i < 10; ++i) SetPort(kTimerStart, 0);
-        if (ReadPort(kTimerStop) == 0) timerOk = false;
+        for (int i = 0; i < 10; ++i) setPort(kTimerStart, 0);
+        if (readPort(kTimerStop) == 0) timerOk = false;
         r.ProgrammableTimer = timerOk;
     } else {
         // The run's count stays: the counter must only be seen to count. A held counter
         // runs for the sixty port writes and is held again; a running one is watched.
-        const std::uint8_t before = ReadPort(kTimerStop);
+        const std::uint8_t before = readPort(kTimerStop);
         bool counted = false;
         if (timer == TimerCheck::Held) {
-            for (int i = 0; i < 10; ++i) SetPort(kTimerStart, 0);
-            counted = ReadPort(kTimerStop) != before;
+            for (int i = 0; i < 10; ++i) setPort(kTimerStart, 0);
+            counted = readPort(kTimerStop) != before;
         } else {
-            for (int i = 0; i < 20 && !counted; ++i) counted = ReadPort(kTimerStop) != before;
+            for (int i = 0; i < 20 && !counted; ++i) counted = readPort(kTimerStop) != before;
         }
         r.ProgrammableTimer = counted;
-        if (timer == TimerCheck::Held) SetPort(kTimerStop, 0);
+        if (timer == TimerCheck::Held) setPort(kTimerStop, 0);
     }
 
-    r.ValveController = ReadPort(kValves1to4) == kValveIdentity;
-    r.PumpController = ReadPort(kPumpSpeed) == kPumpIdentity;
+    r.ValveController = readPort(kValves1to4) == kValveIdentity;
+    r.PumpController = readPort(kPumpSpeed) == kPumpIdentity;
     return r;
 }
 

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "hardware/BusMutex.h"
+
 #include <array>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 namespace varentis {
+
+class PortBackend;
 
 // Current ranges of the PMT amplifier; index 0 is the least sensitive.
 inline constexpr std::array<double, 6> PMTRangeFullScale{1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8};
@@ -35,14 +40,30 @@ struct DeviceTestLine {
 std::array<DeviceTestLine, 5> deviceTestLines(const DeviceTestResults& results);
 
 // The module driver: every part of the program reaches the five instrument modules only
-// through this one object. All operations take and return SI units and report no error.
-// The device test dialog derives from it; the driver itself needs no widgets.
+// through this one object, on the port backend it was given. All operations take and
+// return SI units and report no error. The device test dialog derives from it; the driver
+// itself needs no widgets.
+//
+// The acquisition runs on a thread of its own while the window switches valves, sets the
+// PMT voltage or tests the modules. Every operation below therefore holds the bus lock for
+// its whole sequence of port accesses, so two operations never interleave on the bus. The
+// lock is taken once per operation, never per port access.
 class TDevice {
 public:
-    TDevice();
+    explicit TDevice(PortBackend& bus);
     TDevice(const TDevice&) = delete;
     TDevice& operator=(const TDevice&) = delete;
     virtual ~TDevice() = default;
+
+    // Holds the bus lock: for code that changes the register copies or the calibration
+    // while a run may be using them. Operations of this driver must not be called under it.
+    class BusLock {
+    public:
+        explicit BusLock(TDevice& device) : lock_(device.busMutex_) {}
+
+    private:
+        std::lock_guard<BusMutex> lock_;
+    };
 
     // Bus primitives: the exact strobe sequences on the data and control ports.
     void SetPort(std::uint8_t Address, std::uint8_t Value);
@@ -96,6 +117,18 @@ public:
     std::array<double, 6> CurrentScale{}; // A per count
     std::uint8_t PMTRange = 0;
     std::uint8_t EcellRange = 0;
+
+private:
+    // The operations' bodies, called with the bus lock held.
+    void setPort(std::uint8_t address, std::uint8_t value);
+    std::uint8_t readPort(std::uint8_t address);
+    void pmtSetVoltage(double voltage);
+    void pmtSetCurrent(double current);
+    void setValves(std::uint16_t mask);
+    bool pmtTest();
+
+    PortBackend& bus_;
+    BusMutex busMutex_;
 };
 
 } // namespace varentis

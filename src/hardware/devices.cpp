@@ -6,7 +6,7 @@
 
 namespace varentis {
 
-TDeviceDialog::TDeviceDialog(QWidget* parent) : QDialog(parent) {
+TDeviceDialog::TDeviceDialog(PortBackend& bus, QWidget* parent) : QDialog(parent), TDevice(bus) {
     setObjectName("TDevice");
     setWindowTitle("Device test");
     auto* l = new QVBoxLayout(this);

@@ -13,7 +13,7 @@ namespace varentis {
 class TDeviceDialog : public QDialog, public TDevice {
     Q_OBJECT
 public:
-    explicit TDeviceDialog(QWidget* parent = nullptr);
+    TDeviceDialog(PortBackend& bus, QWidget* parent);
 
 protected:
     void showEvent(QShowEvent* event) override;

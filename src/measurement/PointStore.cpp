@@ -8,20 +8,32 @@
 
 namespace varentis {
 
-void PointStore::startRun(int capacity, bool withCurrents) {
+PointSizing PointSizing::forRun(int capacity, bool withCurrents) {
+    PointSizing s;
+    s.Capacity = std::max(capacity, 1);
+    s.CurrentsLength = withCurrents ? s.Capacity : 0;
+    return s;
+}
+
+void PointSizing::grow(int increment, bool withCurrents) {
+    increment = std::max(increment, 1);
+    Capacity = Capacity > INT_MAX - increment ? INT_MAX : Capacity + increment;
+    if (withCurrents) CurrentsLength = Capacity;
+}
+
+void PointStore::startRun(const PointSizing& sizing) {
     Times.clear();
     Signals.clear();
     Currents.clear();
+    static_cast<PointSizing&>(*this) = sizing;
     Count = 0;
-    Capacity = std::max(capacity, 1);
-    CurrentsLength = withCurrents ? Capacity : 0;
     // A long time axis at a short period asks for billions of points; memory is taken as
     // points arrive instead, the vectors growing geometrically.
     constexpr int kMaxReserve = 1 << 20;
     auto reserve = static_cast<std::size_t>(std::min(Capacity, kMaxReserve));
     Times.reserve(reserve);
     Signals.reserve(reserve);
-    if (withCurrents) Currents.reserve(reserve);
+    if (CurrentsLength > 0) Currents.reserve(reserve);
 }
 
 void PointStore::assign(std::vector<double> times, std::vector<double> signalValues,
@@ -42,9 +54,7 @@ void PointStore::clear() {
     Times.clear();
     Signals.clear();
     Currents.clear();
-    Count = 0;
-    Capacity = 0;
-    CurrentsLength = 0;
+    static_cast<PointSizing&>(*this) = PointSizing{};
 }
 
 void PointStore::compact() {
@@ -53,10 +63,10 @@ void PointStore::compact() {
     Currents.shrink_to_fit();
 }
 
-void PointStore::append(double time, double signal, double current) {
+void PointStore::appendPoint(double time, double signal, bool storeCurrent, double current) {
     Times.push_back(time);
     Signals.push_back(signal);
-    if (CurrentsLength > Count) {
+    if (storeCurrent) {
         // Points taken before the currents joined keep 0, as a resized array would.
         if (Currents.size() < static_cast<std::size_t>(Count))
             Currents.resize(static_cast<std::size_t>(Count), 0.0);
@@ -70,12 +80,6 @@ void PointStore::append(double time, double signal, double current) {
 int runCapacity(double xMaxSeconds, double periodSeconds) {
     return static_cast<int>(
         std::clamp<std::int64_t>(rnd(xMaxSeconds / periodSeconds), 1, INT_MAX));
-}
-
-void PointStore::grow(int increment, bool withCurrents) {
-    increment = std::max(increment, 1);
-    Capacity = Capacity > INT_MAX - increment ? INT_MAX : Capacity + increment;
-    if (withCurrents) CurrentsLength = Capacity;
 }
 
 } // namespace varentis

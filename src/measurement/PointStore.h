@@ -4,25 +4,39 @@
 
 namespace varentis {
 
-// The points of one run or of an opened file.
+// The logical sizes that the run rules give a store: `Count` points held, room for
+// `Capacity` (one time axis worth of points, grown by the same amount whenever it is
+// reached), and a current kept for point `Count` only while `CurrentsLength` exceeds it
+// (the run was started, or the store grown, with the potentiostat in use). The run keeps
+// these on its own side; the store in the window follows them point by point.
+struct PointSizing {
+    int Count = 0;
+    int Capacity = 0;
+    int CurrentsLength = 0;
+
+    // Start of a run: nothing held, Capacity = capacity (at least 1).
+    static PointSizing forRun(int capacity, bool withCurrents);
+    bool storesCurrent() const { return CurrentsLength > Count; }
+    // Capacity += increment (at least 1); the currents join when withCurrents is set.
+    void grow(int increment, bool withCurrents);
+};
+
+// The points of one run or of an opened file, as the window holds them.
 //
-// `Capacity` is the logical size the run rules give (one time axis worth of points, grown
-// by the same amount whenever it is reached). The vectors underneath hold exactly `Count`
-// entries and grow geometrically, so appending is amortised O(1) whatever the rules say,
-// and memory is 16 bytes per point (24 with currents).
-class PointStore {
+// The vectors underneath hold exactly `Count` entries and grow geometrically, so appending
+// is amortised O(1) whatever the rules say about `Capacity`, and memory is 16 bytes per
+// point (24 with currents).
+class PointStore : public PointSizing {
 public:
     std::vector<double> Times;    // s since the start of the run
     std::vector<double> Signals;  // A, raw mean per point
     std::vector<double> Currents; // A; Count entries while currents are in use, else empty
-    int Count = 0;
-    int Capacity = 0;
-    // Logical length of Currents: a current is stored for point Count only while this
-    // exceeds Count (the run was started, or the store grown, with the potentiostat in use).
-    int CurrentsLength = 0;
 
-    // Start of a run: empty, Capacity = capacity (at least 1).
-    void startRun(int capacity, bool withCurrents);
+    // Start of a run: empty, with the sizes given.
+    void startRun(const PointSizing& sizing);
+    void startRun(int capacity, bool withCurrents) {
+        startRun(PointSizing::forRun(capacity, withCurrents));
+    }
     // Replaces the contents (data file reader). Currents may be empty.
     void assign(std::vector<double> times, std::vector<double> signalValues,
                 std::vector<double> currents);
@@ -31,10 +45,13 @@ public:
     // 16 bytes per point (24 with currents).
     void compact();
 
-    // Appends a point at index Count. The current is kept only while CurrentsLength > Count.
-    void append(double time, double signal, double current = 0.0);
-    // Capacity += increment (at least 1); the currents join when withCurrents is set.
-    void grow(int increment, bool withCurrents);
+    // Appends a point at index Count; its current is kept when `storeCurrent` is set (points
+    // before it that had none keep 0). Sizes other than Count are left to the caller.
+    void appendPoint(double time, double signal, bool storeCurrent, double current);
+    // Appends a point, keeping its current while the sizing says so.
+    void append(double time, double signal, double current = 0.0) {
+        appendPoint(time, signal, storesCurrent(), current);
+    }
 
     bool hasCurrents() const { return !Currents.empty(); }
     double currentAt(int i) const {

@@ -3,7 +3,6 @@
 #include "core/NumberText.h"
 #include "hardware/TDevice.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace varentis {
@@ -15,98 +14,90 @@ double steadySeconds() {
 }
 } // namespace
 
-RunControl::RunControl(TDevice& device, RunHost& host, PointStore& store)
-    : WallClock(steadySeconds), device_(device), host_(host), store_(store) {}
+RunControl::RunControl(TDevice& device, RunView& view)
+    : WallClock(steadySeconds), device_(device), view_(view) {}
 
-void RunControl::run() {
-    if (State == RunState::Stopped)
-        startRun();
-    else if (State == RunState::Paused)
-        resume();
-}
-
-void RunControl::startRun() {
-    if (!host_.confirmDevices()) return;
-    if (!host_.resolveUnsavedData()) return;
-
+void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
+    if (State != RunState::Stopped) return;
+    options_ = options;
     State = RunState::Running;
-    host_.startNewDocument();
-    host_.showRunState(RunState::Running);
-
-    store_.startRun(runCapacity(host_.runScale().XMax, Period), false);
-    host_.fullRedraw(); // renews the scale and the schedules used below
-    const RunScale scale = host_.runScale();
+    Sizing = sizing;
 
     CycleCount = 0;
     ValveStep = 1;
     PumpStep = 0;
     PotentialStep = 0;
 
-    device_.PMTOn(host_.pmtVoltage(), scale.SignalRangeMagnitude);
-    if (host_.usingValves() && Valves.stepCount() > 0) host_.setValves(Valves.Masks[0]);
-    if (host_.usingPump() && Pump.StepCount > 0) device_.PumpRun(Pump.Speeds[0]);
-    host_.setAcquisitionTimer(true);
+    const RunPrograms& p = programs();
+    device_.PMTOn(options_.PMTVoltage, options_.Scale.SignalRangeMagnitude);
+    if (p.Valves.stepCount() > 0) applyValves(p.Valves.Masks[0]);
+    if (options_.UsingPump && p.Pump.StepCount > 0) device_.PumpRun(p.Pump.Speeds[0]);
+    TimerEnabled = true;
     device_.TimerStart();
     device_.TimerReset();
-    if (host_.usingPotentiostat()) {
-        store_.CurrentsLength = store_.Capacity;
-        host_.potentiostatOn(host_.threeElectrodes(), scale.CurrentRangeMagnitude,
-                             potentialOf(0));
-    }
+    // The potentiostat is switched on here at the potential of step 0 once its module has a
+    // driver; until then its readings count as 0 A.
 
     SampleCount = 0;
     SignalSum = 0.0;
     CurrentSum = 0.0;
     NextPointTime = 0.0;
-    host_.resetLivePlot();
+    view_.runStateChanged(State);
 }
 
-void RunControl::resume() {
-    if (!host_.confirmDevices()) return;
-    host_.showRunState(RunState::Running);
+void RunControl::resume(const RunOptions& options) {
+    if (State != RunState::Paused) return;
+    options_ = options;
     device_.TimerStart();
     State = RunState::Running;
-    if (host_.detectorOffDuringPause())
-        device_.PMTOn(host_.pmtVoltage(), host_.runScale().SignalRangeMagnitude);
-    if (ValveStep > 0 && ValveStep - 1 < Valves.stepCount())
-        host_.setValves(Valves.Masks[static_cast<std::size_t>(ValveStep - 1)]);
+    if (options_.DetectorOffDuringPause)
+        device_.PMTOn(options_.PMTVoltage, options_.Scale.SignalRangeMagnitude);
+    const ValveSchedule& valves = programs().Valves;
+    if (ValveStep > 0 && ValveStep - 1 < valves.stepCount())
+        applyValves(valves.Masks[static_cast<std::size_t>(ValveStep - 1)]);
+    view_.runStateChanged(State);
 }
 
 void RunControl::pause() {
     if (State != RunState::Running) return;
-    host_.showRunState(RunState::Paused);
-    if (host_.detectorOffDuringPause()) device_.PMTOff();
-    host_.setValves(Valves.PauseMask);
+    if (options_.DetectorOffDuringPause) device_.PMTOff();
+    applyValves(programs().Valves.PauseMask);
     State = RunState::Paused;
     device_.TimerStop();
+    view_.runStateChanged(State);
 }
 
 void RunControl::stop() {
     if (State == RunState::Stopped) return;
     device_.PMTOff();
-    host_.setAcquisitionTimer(false);
-    host_.showRunState(RunState::Stopped);
-    host_.clearReadouts();
-    if (host_.usingPotentiostat()) host_.potentiostatOff();
-    host_.setValves(Valves.StopMask);
+    TimerEnabled = false;
+    // The potentiostat is switched off here once its module has a driver.
+    applyValves(programs().Valves.StopMask);
     device_.PumpStop();
-    store_.compact();
     State = RunState::Stopped;
-    host_.showRunState(RunState::Stopped); // again: "Zoom" in the emptied status panel
+    view_.runStateChanged(State);
+}
+
+void RunControl::applyValves(std::uint16_t mask) {
+    if (!options_.UsingValves) return;
+    device_.SetValves(mask);
+    view_.valvesApplied(mask);
 }
 
 double RunControl::potentialOf(int step) const {
-    if (step < 0 || step >= static_cast<int>(Potential.Potentials.size())) return 0.0;
-    return Potential.Potentials[static_cast<std::size_t>(step)];
+    const PotentialSchedule& potential = programs().Potential;
+    if (step < 0 || step >= static_cast<int>(potential.Potentials.size())) return 0.0;
+    return potential.Potentials[static_cast<std::size_t>(step)];
 }
 
 void RunControl::tick() {
+    if (!TimerEnabled) return;
     if (State == RunState::Paused) {
-        const RunScale scale = host_.runScale();
-        double r = device_.PMTGetCurrent();
-        host_.showLiveSignal(text((r - scale.ZeroLine) / scale.YUnitFactor, scale.YDecimals) + " " +
-                                 scale.YUnitName,
-                             r);
+        const RunScale& scale = options_.Scale;
+        const double r = device_.PMTGetCurrent();
+        view_.liveSignal(text((r - scale.ZeroLine) / scale.YUnitFactor, scale.YDecimals) + " " +
+                             scale.YUnitName,
+                         r);
         return;
     }
     if (State == RunState::Running) runningTick();
@@ -114,53 +105,57 @@ void RunControl::tick() {
 
 void RunControl::runningTick() {
     const double wallStart = WallClock ? WallClock() : 0.0;
-    // Scale and units cannot change within a tick: the window handles no input meanwhile.
-    const RunScale scale = host_.runScale();
-    double t0 = static_cast<double>(CycleCount) * CycleTime + device_.GetTime();
+    // The options hold still for the whole tick: new ones are handed over between ticks.
+    const bool potentiostat = options_.UsingPotentiostat;
+    const RunPrograms& p = programs();
+    double t0 = static_cast<double>(CycleCount) * options_.CycleTime + device_.GetTime();
     for (;;) {
         double tc = device_.GetTime();
-        const double t = static_cast<double>(CycleCount) * CycleTime + tc;
+        const double t = static_cast<double>(CycleCount) * options_.CycleTime + tc;
         SignalSum += device_.PMTGetCurrent();
-        const bool potentiostat = host_.usingPotentiostat();
-        if (potentiostat) CurrentSum += host_.potentiostatCurrent();
+        // With the potentiostat in use the cell current is summed here too, once its module has
+        // a driver; until then CurrentSum stays 0.
         ++SampleCount;
 
         if (t >= NextPointTime) {
             const std::uint64_t cycles = CycleCount;
             const double tcBefore = tc;
-            takePoint(tc, potentiostat, scale);
+            takePoint(tc, potentiostat);
             // A cycle that ran past its end until this point sets the run time back by the
             // excess; the tick's start moves back with it, so the tick still lasts its
-            // 0.105 s instead of holding the program until the time has caught up.
-            if (CycleCount != cycles) t0 -= tcBefore - CycleTime;
+            // 0.105 s instead of holding the acquisition until the time has caught up.
+            if (CycleCount != cycles) t0 -= tcBefore - options_.CycleTime;
         }
 
-        if ((host_.maxTimeStop() && NextPointTime >= scale.XMax) ||
-            NextPointTime >= StopAfterSeconds - Period * 1e-6) { // 0.1 s steps add up inexactly
+        if ((options_.MaxTimeStop && NextPointTime >= options_.Scale.XMax) ||
+            NextPointTime >= options_.StopAfterSeconds - options_.Period * 1e-6) {
+            // 0.1 s steps add up inexactly: the unattended stop allows for it.
             stop();
             return;
         }
 
-        if (host_.usingValves() && ValveStep < Valves.stepCount() &&
-            tc >= Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)]) {
-            host_.setValves(Valves.Masks[static_cast<std::size_t>(ValveStep)]);
+        if (options_.UsingValves && ValveStep < p.Valves.stepCount() &&
+            tc >= p.Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)]) {
+            applyValves(p.Valves.Masks[static_cast<std::size_t>(ValveStep)]);
             ++ValveStep;
         }
 
-        if (host_.usingPump() && Pump.StepCount > 0) {
-            if (PumpStep < Pump.StepCount - 1 &&
-                tc > Pump.EndTimes[static_cast<std::size_t>(PumpStep)])
+        if (options_.UsingPump && p.Pump.StepCount > 0) {
+            if (PumpStep < p.Pump.StepCount - 1 &&
+                tc > p.Pump.EndTimes[static_cast<std::size_t>(PumpStep)])
                 ++PumpStep;
-            device_.PumpRun(Pump.Speeds[static_cast<std::size_t>(PumpStep)]);
+            device_.PumpRun(p.Pump.Speeds[static_cast<std::size_t>(PumpStep)]);
         }
 
         if (t - t0 >= kTickSeconds) return;
         if (WallClock && WallClock() - wallStart >= kTickWallLimitSeconds) return;
+        if (CommandWaiting && CommandWaiting->load(std::memory_order_relaxed)) return;
     }
 }
 
-void RunControl::takePoint(double& tc, bool potentiostat, const RunScale& scale) {
-    if (tc >= CycleTime) {
+void RunControl::takePoint(double& tc, bool potentiostat) {
+    const RunScale& scale = options_.Scale;
+    if (tc >= options_.CycleTime) {
         ++CycleCount;
         ValveStep = 0;
         PumpStep = 0;
@@ -169,38 +164,41 @@ void RunControl::takePoint(double& tc, bool potentiostat, const RunScale& scale)
         tc = 0.0;
     }
 
-    if (PotentialStep < Potential.StepCount - 1) {
-        double end = Potential.EndTimes[static_cast<std::size_t>(PotentialStep)];
+    const PotentialSchedule& potential = programs().Potential;
+    if (PotentialStep < potential.StepCount - 1) {
+        const double end = potential.EndTimes[static_cast<std::size_t>(PotentialStep)];
         if (tc >= end && end > 0.0) ++PotentialStep;
     }
-    if (potentiostat) host_.potentiostatSetPotential(potentialOf(PotentialStep));
+    // With the potentiostat in use, its potential is set here at every point.
 
-    const double mean = SampleCount > 0 ? SignalSum / SampleCount : 0.0;
-    PointReadout readout;
+    RunPoint point;
+    point.Time = NextPointTime;
+    point.Signal = SampleCount > 0 ? SignalSum / SampleCount : 0.0;
+    point.ZeroLine = scale.ZeroLine;
+    PointReadout& readout = point.Readout;
     readout.time = text(NextPointTime / scale.XUnitFactor, scale.XDecimals) + " " + scale.XUnitName;
-    readout.signal =
-        text((mean - scale.ZeroLine) / scale.YUnitFactor, scale.YDecimals) + " " + scale.YUnitName;
-    readout.number = std::to_string(store_.Count);
-
-    double meanI = 0.0;
+    readout.signal = text((point.Signal - scale.ZeroLine) / scale.YUnitFactor, scale.YDecimals) +
+                     " " + scale.YUnitName;
+    readout.number = std::to_string(Sizing.Count);
     if (potentiostat) {
-        meanI = SampleCount > 0 ? CurrentSum / SampleCount : 0.0;
+        point.Current = SampleCount > 0 ? CurrentSum / SampleCount : 0.0;
         readout.potentiostat = " Potentiostat: " + text(potentialOf(PotentialStep) * 1000.0, 0) +
                                " mV, " +
-                               text(meanI / scale.CurrentUnitFactor, scale.CurrentDecimals) + " " +
-                               scale.CurrentUnitName;
+                               text(point.Current / scale.CurrentUnitFactor, scale.CurrentDecimals) +
+                               " " + scale.CurrentUnitName;
     }
-    store_.append(NextPointTime, mean, meanI);
-    host_.showPoint(readout, mean);
-    host_.drawPoint(NextPointTime, mean - scale.ZeroLine, potentiostat ? meanI : 0.0);
-
-    if (store_.Count >= store_.Capacity)
-        store_.grow(runCapacity(scale.XMax, Period), potentiostat);
+    point.CurrentStored = Sizing.storesCurrent();
+    ++Sizing.Count;
+    if (Sizing.Count >= Sizing.Capacity)
+        Sizing.grow(runCapacity(scale.XMax, options_.Period), potentiostat);
+    point.Capacity = Sizing.Capacity;
+    point.CurrentsLength = Sizing.CurrentsLength;
+    view_.pointTaken(point);
 
     SignalSum = 0.0;
     CurrentSum = 0.0;
     SampleCount = 0;
-    NextPointTime += Period;
+    NextPointTime += options_.Period;
 }
 
 } // namespace varentis

@@ -3,9 +3,11 @@
 #include "measurement/PointStore.h"
 #include "measurement/Schedules.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <string>
 
 namespace varentis {
@@ -32,6 +34,26 @@ struct RunScale {
     std::string CurrentUnitName = "pA";
 };
 
+// Everything a run takes from the window's settings, handed over as one value with each
+// command and whenever a setting changes; a tick reads it once and never reads a control.
+struct RunOptions {
+    bool UsingPotentiostat = true;
+    bool UsingValves = true;
+    bool UsingPump = true;
+    bool MaxTimeStop = false;            // "Stop if max time"
+    bool DetectorOffDuringPause = false;
+    bool ThreeElectrodes = false;        // the electrode system of the potential window
+    double PMTVoltage = 100.0;           // V
+    double Period = 0.1;                 // s
+    double CycleTime = 30.0;             // s
+    // An unattended run ends once this much measurement time is stored (s): the last point
+    // kept is the one before it, as with the maximum-time stop.
+    double StopAfterSeconds = std::numeric_limits<double>::infinity();
+    RunScale Scale;
+    // The programs parsed at the last full redraw; shared, as they can be large.
+    std::shared_ptr<const RunPrograms> Programs = std::make_shared<const RunPrograms>();
+};
+
 // What one point writes into the read-out panels.
 struct PointReadout {
     std::string time;      // Panel6
@@ -40,76 +62,63 @@ struct PointReadout {
     std::string potentiostat; // Panel9; empty when the potentiostat is not in use
 };
 
-// The window side of a run: questions, controls, drawing and the parts of the instrument
-// that other modules of the program own. The run reads every setting afresh through it.
-class RunHost {
-public:
-    virtual ~RunHost() = default;
-
-    // Identifies the modules; on failure shows the device test. True to go on.
-    virtual bool confirmDevices() = 0;
-    // The unsaved-data question (with its Save). False cancels the command.
-    virtual bool resolveUnsavedData() = 0;
-
-    virtual bool usingPotentiostat() = 0;
-    virtual bool usingValves() = 0;
-    virtual bool usingPump() = 0;
-    virtual bool maxTimeStop() = 0;
-    virtual bool detectorOffDuringPause() = 0;
-    virtual double pmtVoltage() = 0; // V
-    virtual bool threeElectrodes() = 0;
-    virtual RunScale runScale() = 0;
-
-    // Buttons, menu items and the status panel for the state ("Zoom" when stopped and zoomed).
-    virtual void showRunState(RunState state) = 0;
-    // A new run's document: no file name, plain caption, data not saved.
-    virtual void startNewDocument() = 0;
-    virtual void clearReadouts() = 0;
-    virtual void showPoint(const PointReadout& readout, double rawSignal) = 0;
-    virtual void showLiveSignal(const std::string& text, double rawSignal) = 0;
-    // Full redraw: rescales the axes and re-parses the programs into the schedules.
-    virtual void fullRedraw() = 0;
-    virtual void resetLivePlot() = 0;
-    virtual void drawPoint(double time, double signal, double current) = 0;
-    // The window's valve switch: acts only while the valves are in use.
-    virtual void setValves(std::uint16_t mask) = 0;
-    virtual void setAcquisitionTimer(bool enabled) = 0;
-
-    // The potentiostat; filled in when its driver exists.
-    virtual void potentiostatOn(bool threeElectrodes, double current, double potential) = 0;
-    virtual void potentiostatSetPotential(double potential) = 0;
-    virtual void potentiostatOff() = 0;
-    virtual double potentiostatCurrent() = 0;
+// One point as the run took it: what the store keeps, what the read-outs show and what the
+// live plot draws.
+struct RunPoint {
+    double Time = 0.0;          // s, as scheduled
+    double Signal = 0.0;        // A, the raw mean
+    double Current = 0.0;       // A, the mean cell current; 0 without the potentiostat
+    bool CurrentStored = false; // the store keeps a current for this point
+    double ZeroLine = 0.0;      // A, taken off the signal for drawing
+    // The store's sizes after this point (grown when it reached its capacity).
+    int Capacity = 0;
+    int CurrentsLength = 0;
+    PointReadout Readout;
 };
 
-// The run's state machine (Run, Pause, Stop) and the acquisition tick.
+// What a run shows. The window implements it; on the acquisition thread the run talks to a
+// queue instead, which the window drains on its own thread (RunEventQueue).
+class RunView {
+public:
+    virtual ~RunView() = default;
+    // The state after a command or the maximum-time stop. Stopped also empties the read-outs.
+    virtual void runStateChanged(RunState state) = 0;
+    virtual void pointTaken(const RunPoint& point) = 0;
+    // The live detector reading of a paused run: Panel7's text and the raw value behind it.
+    virtual void liveSignal(const std::string& text, double rawSignal) = 0;
+    // A valve mask the run applied; the valve boxes V1 .. V12 show it.
+    virtual void valvesApplied(std::uint16_t mask) = 0;
+};
+
+// The run's state machine and the acquisition tick: the steps of Run, Pause and Stop that
+// reach the instrument, in their order. The window first asks its questions (device test,
+// unsaved data) and prepares the document and the store, then hands the command over.
 class RunControl {
 public:
-    RunControl(TDevice& device, RunHost& host, PointStore& store);
+    RunControl(TDevice& device, RunView& view);
 
-    void run();   // start from Stopped, resume from Paused
-    void pause(); // from Running
-    void stop();  // from Running or Paused; nothing in Stopped
+    // A new run with the options as the full redraw left them and the store's starting sizes.
+    void start(const RunOptions& options, const PointSizing& sizing);
+    void resume(const RunOptions& options); // from Paused
+    void pause();                           // from Running
+    void stop();                            // from Running or Paused; nothing in Stopped
+    // New options between two ticks: a redraw re-parsed the programs, a setting changed.
+    void setOptions(const RunOptions& options) { options_ = options; }
+    const RunOptions& options() const { return options_; }
     // One tick of the acquisition timer.
     void tick();
 
     // Monotonic seconds of the computer's own clock. It bounds the busy loop of a tick when
     // the instrument's timer does not count (no timer module on the bus), which would
-    // otherwise hold the program forever.
+    // otherwise hold the acquisition forever.
     std::function<double()> WallClock;
-
-    // An unattended run ends once this much measurement time is stored (s): the last point
-    // kept is the one before it, as with the maximum-time stop.
-    double StopAfterSeconds = std::numeric_limits<double>::infinity();
-
-    // Settings held as values (from SetPeriod, Edit10Change).
-    double Period = 0.1;     // s
-    double CycleTime = 30.0; // s
+    // Looked at after every pass: a command that waits ends the tick there, so that it is
+    // carried out between two ticks without waiting out the rest of the 0.105 s.
+    const std::atomic<bool>* CommandWaiting = nullptr;
 
     RunState State = RunState::Stopped;
-    PumpSchedule Pump;
-    PotentialSchedule Potential;
-    ValveSchedule Valves;
+    // The acquisition timer: on from the start of a run to its Stop, pauses included.
+    bool TimerEnabled = false;
 
     // Run counters.
     double NextPointTime = 0.0;
@@ -120,21 +129,24 @@ public:
     double SignalSum = 0.0;
     double CurrentSum = 0.0;
     int SampleCount = 0;
+    // The sizes of the run's store; the window's store follows them point by point.
+    PointSizing Sizing;
 
     // Tick length in instrument time, and the wall-clock bound of one tick.
     static constexpr double kTickSeconds = 0.105;
     static constexpr double kTickWallLimitSeconds = 0.5;
 
 private:
-    void startRun();
-    void resume();
     void runningTick();
-    void takePoint(double& tc, bool potentiostat, const RunScale& scale);
+    void takePoint(double& tc, bool potentiostat);
     double potentialOf(int step) const;
+    // The valve switch of the run: acts only while the valves are in use.
+    void applyValves(std::uint16_t mask);
+    const RunPrograms& programs() const { return *options_.Programs; }
 
     TDevice& device_;
-    RunHost& host_;
-    PointStore& store_;
+    RunView& view_;
+    RunOptions options_;
 };
 
 } // namespace varentis

@@ -28,4 +28,15 @@ struct PotentialSchedule {
     std::vector<double> Potentials; // V
 };
 
+// The three programs a run executes, parsed together at a full redraw.
+struct RunPrograms {
+    ValveSchedule Valves;
+    PumpSchedule Pump;
+    PotentialSchedule Potential;
+};
+
+// Stand-ins while the program texts are not parsed: one step for the whole cycle.
+PumpSchedule oneStepPumpSchedule(double speed, double cycleTime);
+PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime);
+
 } // namespace varentis

@@ -19,7 +19,7 @@ TEST_F(AcquisitionTest, RunMeasuresShowsReadoutsAndStopSwitchesOff) {
     EXPECT_EQ(sim.pmtControl() & kHighVoltageOn, kHighVoltageOn) << "Run switches the detector on";
     EXPECT_NEAR(sim.pmtHighVoltage(), 100.0, 1.0) << "at the PMT voltage of Edit9";
     EXPECT_TRUE(sim.timerRunning());
-    EXPECT_TRUE(form->timer1().isActive());
+    EXPECT_TRUE(form->acquisitionTimerEnabled());
 
     ticks(10); // about a second of measurement
     const PointStore& points = form->store();
@@ -34,16 +34,16 @@ TEST_F(AcquisitionTest, RunMeasuresShowsReadoutsAndStopSwitchesOff) {
     EXPECT_TRUE(panel("Panel7").endsWith(" nA")) << panel("Panel7").toStdString();
     EXPECT_EQ(panel("Panel8"), QString::number(last));
     EXPECT_EQ(panel("Panel5"), "Measuring");
-    EXPECT_FALSE(form->DataSaved);
+    EXPECT_FALSE(form->documents().DataSaved);
 
     click("BitBtn3");
     EXPECT_EQ(form->runState(), RunState::Stopped);
     EXPECT_EQ(sim.pmtControl() & kHighVoltageOn, 0) << "Stop switches the detector off";
-    EXPECT_FALSE(form->timer1().isActive());
+    EXPECT_FALSE(form->acquisitionTimerEnabled());
     for (const char* p : {"Panel5", "Panel6", "Panel7", "Panel8", "Panel9"})
         EXPECT_EQ(panel(p), "") << p;
     EXPECT_EQ(form->store().Count, last + 1) << "the points stay for saving";
-    EXPECT_FALSE(form->DataSaved);
+    EXPECT_FALSE(form->documents().DataSaved);
 }
 
 TEST_F(AcquisitionTest, PmtVoltageChangedInAPauseReachesTheDetectorAtOnce) {

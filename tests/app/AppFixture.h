@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppWindows.h"
+#include "app/Application.h"
 #include "app/Sdimain.h"
 #include "hardware/PortBackend.h"
 #include "hardware/SimulatedInstrument.h"
@@ -49,15 +50,14 @@ void whenModal(QObject* context, std::function<void(T*)> act, int tries = 500) {
 }
 
 // The program's windows on a simulated instrument with a virtual clock; the settings
-// file lives in a temporary folder.
+// file lives in a temporary folder. The run is driven tick by tick on the test's thread,
+// so every tick is deterministic.
 class AppTest : public ::testing::Test {
 protected:
-    AppTest() : sim(appSimOptions()) { setPortBackend(&sim); }
+    AppTest() : sim(appSimOptions()) {}
     ~AppTest() override {
         modalGuard.reset();
-        form.reset(); // the main window deletes the secondary windows it parents
-        windows.reset();
-        setPortBackend(nullptr);
+        app.reset();
     }
 
     QString iniPath() const { return dir.filePath("varnts.ini"); }
@@ -65,14 +65,13 @@ protected:
 
     // Creates the windows in the order of the program's start and shows the main window
     // (its first activation reads the rest of the settings).
-    TSDIAppForm& openWindow() {
-        form.reset();
-        windows.reset();
-        windows = std::make_unique<AppWindows>();
-        form = std::make_unique<TSDIAppForm>(iniPath(), windows.get());
-        windows->create(form.get());
-        form->attachDevice(*windows->device);
-        form->run().WallClock = [this] { return sim.modelSeconds(); };
+    TSDIAppForm& openWindow(Acquisition::Mode mode = Acquisition::Mode::Inline) {
+        app.reset();
+        app = std::make_unique<Application>(iniPath(), sim, mode);
+        form = &app->form();
+        windows = &app->windows();
+        if (mode == Acquisition::Mode::Inline)
+            form->acquisition().run().WallClock = [this] { return sim.modelSeconds(); };
         form->show();
         return *form;
     }
@@ -130,8 +129,9 @@ protected:
     std::unique_ptr<QObject> modalGuard = std::make_unique<QObject>();
     QTemporaryDir dir;
     SimulatedInstrument sim;
-    std::unique_ptr<AppWindows> windows;
-    std::unique_ptr<TSDIAppForm> form;
+    std::unique_ptr<Application> app;
+    TSDIAppForm* form = nullptr;
+    AppWindows* windows = nullptr;
 };
 
 } // namespace varentis::test

@@ -14,12 +14,12 @@ class DocumentTest : public AppTest {
 protected:
     // A short run, stopped: its points are not saved yet.
     void measure(int tickCount = 6) {
-        form->DataSaved = true; // no question before this run
+        form->documents().DataSaved = true; // no question before this run
         startRun();
         ticks(tickCount);
         click("BitBtn3");
         ASSERT_GT(form->store().Count, 0);
-        ASSERT_FALSE(form->DataSaved);
+        ASSERT_FALSE(form->documents().DataSaved);
     }
     QByteArray bytesOf(const QString& path) {
         QFile f(path);
@@ -39,13 +39,13 @@ TEST_F(DocumentTest, NewAsksAboutUnsavedPointsAndOnlyNoDropsThem) {
     action("FileNew1")->trigger();
     EXPECT_EQ(question, "Data not saved. Save?");
     EXPECT_EQ(form->store().Count, points) << "Cancel changes nothing";
-    EXPECT_FALSE(form->DataSaved);
+    EXPECT_FALSE(form->documents().DataSaved);
 
     answerQuestion(QMessageBox::No);
     action("FileNew1")->trigger();
     EXPECT_EQ(form->store().Count, 0);
-    EXPECT_FALSE(form->DataSaved);
-    EXPECT_TRUE(form->CurrentFileName.isEmpty());
+    EXPECT_FALSE(form->documents().DataSaved);
+    EXPECT_TRUE(form->documents().CurrentFileName.isEmpty());
     EXPECT_EQ(form->windowTitle(), "Varentis");
     // New drops the points only.
     EXPECT_EQ(control<QPlainTextEdit>("Memo1")->toPlainText(), "cell 3");
@@ -60,13 +60,13 @@ TEST_F(DocumentTest, SavedRunOpensAsSavedWithItsPointsAndSettings) {
     const PointStore saved = form->store();
     const QString path = tempPath("first.vrd");
     ASSERT_EQ(form->saveToFile(path), "");
-    EXPECT_TRUE(form->DataSaved);
+    EXPECT_TRUE(form->documents().DataSaved);
     EXPECT_EQ(form->windowTitle(), "Varentis - [first.vrd]");
 
     // A second run with other settings, still running when the file is opened.
     edit("Edit6")->setText("200");
     control<QPlainTextEdit>("Memo1")->setPlainText("second run");
-    form->DataSaved = true;
+    form->documents().DataSaved = true;
     startRun();
     ticks(3);
     ASSERT_EQ(form->runState(), RunState::Running);
@@ -74,11 +74,11 @@ TEST_F(DocumentTest, SavedRunOpensAsSavedWithItsPointsAndSettings) {
     ASSERT_EQ(form->openFile(path), "");
     EXPECT_EQ(form->runState(), RunState::Stopped) << "Open stops the run";
     EXPECT_EQ(sim.pmtControl() & 0x08, 0);
-    EXPECT_TRUE(form->DataSaved) << "what was just opened is on disk";
-    EXPECT_EQ(form->CurrentFileName, path);
+    EXPECT_TRUE(form->documents().DataSaved) << "what was just opened is on disk";
+    EXPECT_EQ(form->documents().CurrentFileName, path);
     EXPECT_EQ(form->windowTitle(), "Varentis - [first.vrd]");
     EXPECT_EQ(edit("Edit6")->text(), "100");
-    EXPECT_DOUBLE_EQ(form->run().Period, 0.1);
+    EXPECT_DOUBLE_EQ(form->periodSeconds(), 0.1);
     EXPECT_EQ(control<QPlainTextEdit>("Memo1")->toPlainText(), "first run");
     EXPECT_EQ(panel("Panel5"), "");
     ASSERT_EQ(form->store().Count, saved.Count);
@@ -110,7 +110,7 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFileAndTheUnsavedState) {
     const QString missing = tempPath("no such folder/run.vrd");
     EXPECT_NE(form->saveToFile(missing), "");
     EXPECT_FALSE(QFile::exists(missing));
-    EXPECT_FALSE(form->DataSaved);
+    EXPECT_FALSE(form->documents().DataSaved);
 
     // A folder that refuses the write. Folder permissions do not hold back root, so there
     // the name the new file is first written under is taken by a folder instead.
@@ -124,9 +124,9 @@ TEST_F(DocumentTest, FailedSaveKeepsThePreviousFileAndTheUnsavedState) {
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     EXPECT_EQ(bytesOf(path), previous) << "the previous file is untouched";
-    EXPECT_FALSE(form->DataSaved);
+    EXPECT_FALSE(form->documents().DataSaved);
     EXPECT_EQ(form->windowTitle(), title);
-    EXPECT_EQ(form->CurrentFileName, "") << "a run's document has no file until it is saved";
+    EXPECT_EQ(form->documents().CurrentFileName, "") << "a run's document has no file until it is saved";
     EXPECT_EQ(panel("Panel5"), "") << "the status comes back after the attempt";
 }
 

@@ -1,6 +1,6 @@
 #include "AppFixture.h"
 
-#include "app/PaintBox.h"
+#include "widgets/PaintBox.h"
 
 #include <QImage>
 
@@ -78,11 +78,11 @@ TEST_F(RunStateTest, EscStopsFromTheWindowAndItsNumberFieldsOnlyWhileStopIsEnabl
     for (const char* target : targets) {
         for (bool paused : {false, true}) {
             SCOPED_TRACE(std::string(*target ? target : "window") + (paused ? ", paused" : ""));
-            form->DataSaved = true; // no question between the runs
+            form->documents().DataSaved = true; // no question between the runs
             startRun();
             ticks(1);
             if (paused) click("BitBtn2");
-            QWidget* receiver = *target ? static_cast<QWidget*>(edit(target)) : form.get();
+            QWidget* receiver = *target ? static_cast<QWidget*>(edit(target)) : form;
             QTest::keyClick(receiver, Qt::Key_Escape);
             EXPECT_EQ(form->runState(), RunState::Stopped);
             EXPECT_EQ(sim.pmtControl() & 0x08, 0) << "the detector is switched off";
@@ -92,12 +92,12 @@ TEST_F(RunStateTest, EscStopsFromTheWindowAndItsNumberFieldsOnlyWhileStopIsEnabl
     // With nothing to stop, Esc reaches no module and changes nothing.
     const auto writesBefore = sim.registerWrites().size();
     for (const char* target : targets) {
-        QWidget* receiver = *target ? static_cast<QWidget*>(edit(target)) : form.get();
+        QWidget* receiver = *target ? static_cast<QWidget*>(edit(target)) : form;
         QTest::keyClick(receiver, Qt::Key_Escape);
     }
     EXPECT_EQ(sim.registerWrites().size(), writesBefore);
     EXPECT_EQ(form->runState(), RunState::Stopped);
-    EXPECT_FALSE(form->timer1().isActive());
+    EXPECT_FALSE(form->acquisitionTimerEnabled());
 }
 
 TEST_F(RunStateTest, OptionsItemsToggleOnlyTheirOwnCheckMark) {

@@ -50,9 +50,9 @@ TEST_F(ShellTest, WithoutSettingsFileTheWindowShowsTheDefaults) {
     EXPECT_TRUE(control<QPlainTextEdit>("Memo1")->toPlainText().isEmpty());
     EXPECT_TRUE(control<QPlainTextEdit>("Memo2")->toPlainText().isEmpty());
     EXPECT_EQ(control<QLabel>("Label11")->text(), "nA");
-    EXPECT_DOUBLE_EQ(form->run().Period, 0.1);
-    EXPECT_DOUBLE_EQ(form->run().CycleTime, 30.0);
-    EXPECT_TRUE(form->DataSaved);
+    EXPECT_DOUBLE_EQ(form->periodSeconds(), 0.1);
+    EXPECT_DOUBLE_EQ(form->cycleTimeSeconds(), 30.0);
+    EXPECT_TRUE(form->documents().DataSaved);
     EXPECT_EQ(form->windowTitle(), "Varentis");
     EXPECT_FALSE(QFile::exists(iniPath())) << "nothing is written before the close";
 }
@@ -73,7 +73,7 @@ TEST_F(ShellTest, SettingsWrittenAtCloseComeBackInTheNextWindow) {
 
     openWindow();
     EXPECT_EQ(edit("Edit6")->text(), "250");
-    EXPECT_DOUBLE_EQ(form->run().Period, 0.25) << "the period read back is in force";
+    EXPECT_DOUBLE_EQ(form->periodSeconds(), 0.25) << "the period read back is in force";
     EXPECT_EQ(control<QComboBox>("ComboBox2")->currentText(), "min");
     EXPECT_EQ(control<QComboBox>("ComboBox1")->currentText(), "uA");
     EXPECT_EQ(control<QLabel>("Label11")->text(), "uA");
@@ -106,7 +106,7 @@ TEST_P(CloseQuestionTest, UnsavedDataAreAskedForBeforeTheWindowCloses) {
     openWindow();
     startRun();
     ticks(5);
-    ASSERT_FALSE(form->DataSaved);
+    ASSERT_FALSE(form->documents().DataSaved);
     const int points = form->store().Count;
 
     QString question;
@@ -125,8 +125,8 @@ TEST_P(CloseQuestionTest, UnsavedDataAreAskedForBeforeTheWindowCloses) {
         EXPECT_TRUE(QFile::exists(iniPath())) << "settings are written at close";
     } else {
         EXPECT_EQ(form->runState(), RunState::Running) << "the measurement goes on";
-        EXPECT_TRUE(form->timer1().isActive());
-        EXPECT_FALSE(form->DataSaved);
+        EXPECT_TRUE(form->acquisitionTimerEnabled());
+        EXPECT_FALSE(form->documents().DataSaved);
         EXPECT_GE(form->store().Count, points);
         EXPECT_FALSE(QFile::exists(iniPath()));
         ticks(2);

@@ -57,10 +57,10 @@ TEST_F(BusSequence, MalformedSequencesWriteNoRegister) {
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         sim.clearRecord();
-        for (auto [port, value] : cases[i]) portBackend().writePort(port, value);
+        for (auto [port, value] : cases[i]) sim.writePort(port, value);
         // Whatever the bus does next is not the end of the strobe.
-        portBackend().writePort(0x37A, 0x00);
-        portBackend().writePort(0x37A, 0x0C);
+        sim.writePort(0x37A, 0x00);
+        sim.writePort(0x37A, 0x0C);
         EXPECT_TRUE(writes().empty()) << "case " << i;
         EXPECT_EQ(sim.pumpSpeed(), 0) << "case " << i;
     }
@@ -71,12 +71,12 @@ TEST_F(BusSequence, MalformedSequencesWriteNoRegister) {
 
 TEST_F(BusSequence, ReadOutsideAReadCycleGivesNoRegister) {
     // Direction bit without the read-select sequence: the lines float.
-    portBackend().writePort(0x37A, 0x2A);
-    EXPECT_EQ(portBackend().readPort(0x378), 0xFF);
+    sim.writePort(0x37A, 0x2A);
+    EXPECT_EQ(sim.readPort(0x378), 0xFF);
     // Output direction: the PC reads its own latch back.
-    portBackend().writePort(0x37A, 0x0C);
-    portBackend().writePort(0x378, 0x42);
-    EXPECT_EQ(portBackend().readPort(0x378), 0x42);
+    sim.writePort(0x37A, 0x0C);
+    sim.writePort(0x378, 0x42);
+    EXPECT_EQ(sim.readPort(0x378), 0x42);
 }
 
 // A backend that counts the library calls of the port-access object.
@@ -132,7 +132,7 @@ TEST_F(PortObject, ReadAndWriteGoToTheBackendWhateverOpenedSays) {
 
 TEST(PortBackendDefault, WithoutABackendTheBusIsEmptyAndNothingFails) {
     setPortBackend(nullptr);
-    TDevice dev;
+    TDevice dev(portBackend());
     EXPECT_EQ(OpenTVicPort(), 0);
     dev.SetPort(0x80, 1);
     EXPECT_EQ(dev.ReadPort(0x80), 0xFF);
@@ -182,10 +182,8 @@ TEST(Ppdev, ReadPortSequenceBecomesDataControlAndDirectionIoctls) {
     EXPECT_EQ(log, opened);
     log.clear();
 
-    setPortBackend(&backend);
-    TDevice dev;
+    TDevice dev(backend);
     EXPECT_EQ(dev.ReadPort(0xA2), 0x5B);
-    setPortBackend(nullptr);
     const std::vector<PpdevCall> expected{
         {"ioctl", PPWDATA, 0xA2},   {"ioctl", PPWCONTROL, 0x04}, {"ioctl", PPWCONTROL, 0x0C},
         // direction to input before read select and the strobe
@@ -256,11 +254,11 @@ TEST(Trace, WritesOneLinePerAccessAndPassesValuesThrough) {
     auto traced = withBusTrace(inner, path, &error);
     ASSERT_TRUE(traced) << error;
     EXPECT_FALSE(inner);
-    setPortBackend(traced.get());
-    TDevice dev;
-    dev.SetPort(0x85, 0);
-    EXPECT_EQ(dev.ReadPort(0xA2), 0x5B);
-    setPortBackend(nullptr);
+    {
+        TDevice dev(*traced);
+        dev.SetPort(0x85, 0);
+        EXPECT_EQ(dev.ReadPort(0xA2), 0x5B);
+    }
     traced.reset();
 
     std::ifstream in(path);

@@ -18,18 +18,15 @@ inline SimOptions testSimOptions() {
     return o;
 }
 
-// A driver on a freshly installed simulated instrument with a virtual clock.
+// A driver on its own simulated instrument with a virtual clock.
 class SimFixture : public ::testing::Test {
 protected:
-    explicit SimFixture(const SimOptions& options = testSimOptions()) : sim(options) {
-        setPortBackend(&sim);
-    }
-    ~SimFixture() override { setPortBackend(nullptr); }
+    explicit SimFixture(const SimOptions& options = testSimOptions()) : sim(options) {}
 
     std::vector<RegisterWrite> writes() const { return sim.registerWrites(); }
 
     SimulatedInstrument sim;
-    TDevice dev;
+    TDevice dev{sim};
 };
 
 } // namespace varentis::test

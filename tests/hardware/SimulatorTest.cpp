@@ -140,8 +140,7 @@ TEST(SimRecord, OffByDefaultAndBounded) {
     SimOptions o = testSimOptions();
     o.recordLimit = 0;
     SimulatedInstrument quiet(o);
-    setPortBackend(&quiet);
-    TDevice dev;
+    TDevice dev(quiet);
     dev.SetPort(0x80, 1);
     EXPECT_TRUE(quiet.portAccesses().empty());
     EXPECT_TRUE(quiet.registerWrites().empty());
@@ -151,7 +150,6 @@ TEST(SimRecord, OffByDefaultAndBounded) {
     for (int i = 0; i < 5; ++i) dev.SetPort(0x80, 2);
     EXPECT_EQ(quiet.portAccesses().size(), 10u);
     EXPECT_EQ(quiet.registerWrites().size(), 5u);
-    setPortBackend(nullptr);
 }
 
 TEST(SimClockModes, VirtualAdvancesPerAccessAndSpeedScalesRealTime) {
@@ -192,10 +190,8 @@ TEST(SimAsTheProgramUsesIt, DeviceTestPassesAtNormalAndChangedSpeed) {
         SimOptions o;
         o.speed = speed;
         auto bus = makePortBackend("sim", o, nullptr);
-        setPortBackend(bus.get());
-        TDevice dev;
+        TDevice dev(*bus);
         EXPECT_TRUE(dev.DeviceTest()) << speed;
-        setPortBackend(nullptr);
     }
 }
 

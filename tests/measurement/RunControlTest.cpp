@@ -12,63 +12,33 @@ using namespace varentis;
 
 namespace {
 
-// The window side of a run, recording what the run asks of it.
-class FakeHost : public RunHost {
+// What the window would show, recorded; the points go into a store as the window's do.
+class FakeView : public RunView {
 public:
-    bool devicesOk = true;
-    bool unsavedAnswer = true;
-    bool potentiostat = false, valves = true, pump = true, maxStop = false, detectorOff = false;
-    double voltage = 100.0;
-    RunScale scale;
     RunState shown = RunState::Stopped;
-    int redraws = 0, timerChanges = 0, newDocuments = 0;
-    bool timerOn = false;
+    int stateReports = 0;
+    PointStore store;
     std::vector<std::uint16_t> valveMasks;
     std::vector<double> drawnTimes, drawnCurrents;
     std::vector<PointReadout> readouts;
     std::string liveText;
     std::string panel9 = "untouched";
-    std::vector<double> potentials;
-    std::function<void(FakeHost&)> onRedraw;
 
-    bool confirmDevices() override { return devicesOk; }
-    bool resolveUnsavedData() override { return unsavedAnswer; }
-    bool usingPotentiostat() override { return potentiostat; }
-    bool usingValves() override { return valves; }
-    bool usingPump() override { return pump; }
-    bool maxTimeStop() override { return maxStop; }
-    bool detectorOffDuringPause() override { return detectorOff; }
-    double pmtVoltage() override { return voltage; }
-    bool threeElectrodes() override { return false; }
-    RunScale runScale() override { return scale; }
-    void showRunState(RunState s) override { shown = s; }
-    void startNewDocument() override { ++newDocuments; }
-    void clearReadouts() override { readouts.clear(); }
-    void showPoint(const PointReadout& r, double) override {
-        readouts.push_back(r);
-        if (!r.potentiostat.empty()) panel9 = r.potentiostat;
+    void runStateChanged(RunState s) override {
+        shown = s;
+        ++stateReports;
     }
-    void showLiveSignal(const std::string& text, double) override { liveText = text; }
-    void fullRedraw() override {
-        ++redraws;
-        if (onRedraw) onRedraw(*this);
+    void pointTaken(const RunPoint& p) override {
+        store.appendPoint(p.Time, p.Signal, p.CurrentStored, p.Current);
+        store.Capacity = p.Capacity;
+        store.CurrentsLength = p.CurrentsLength;
+        readouts.push_back(p.Readout);
+        if (!p.Readout.potentiostat.empty()) panel9 = p.Readout.potentiostat;
+        drawnTimes.push_back(p.Time);
+        drawnCurrents.push_back(p.Current);
     }
-    void resetLivePlot() override {}
-    void drawPoint(double t, double, double c) override {
-        drawnTimes.push_back(t);
-        drawnCurrents.push_back(c);
-    }
-    void setValves(std::uint16_t mask) override {
-        if (valves) valveMasks.push_back(mask);
-    }
-    void setAcquisitionTimer(bool on) override {
-        timerOn = on;
-        ++timerChanges;
-    }
-    void potentiostatOn(bool, double, double p) override { potentials.push_back(p); }
-    void potentiostatSetPotential(double p) override { potentials.push_back(p); }
-    void potentiostatOff() override {}
-    double potentiostatCurrent() override { return 2e-12; }
+    void liveSignal(const std::string& text, double) override { liveText = text; }
+    void valvesApplied(std::uint16_t mask) override { valveMasks.push_back(mask); }
 };
 
 // The hardware tests' simulator, without their access record: runs here are long.
@@ -80,17 +50,23 @@ SimOptions virtualSim() {
 
 class RunControlTest : public ::testing::Test {
 protected:
-    RunControlTest() : sim(virtualSim()), run(dev, host, store) {
-        setPortBackend(&sim);
+    RunControlTest() : sim(virtualSim()), dev(sim), run(dev, view) {
         dev.PMTMaxVoltage = 1000;
         dev.PMTVoltageFactor = 1.0;
         for (auto& t : dev.CurrentFactorText) t = "1";
         dev.PMTCalculateCFactors();
         // The run's own busy-loop bound follows model time, so ticks are deterministic.
         run.WallClock = [this] { return sim.modelSeconds(); };
+        options.UsingPotentiostat = false;
     }
-    ~RunControlTest() override { setPortBackend(nullptr); }
 
+    RunPrograms& programs() {
+        if (!editable) {
+            editable = std::make_shared<RunPrograms>();
+            options.Programs = editable;
+        }
+        return *editable;
+    }
     // One acquisition tick, then the 5 ms until the next one.
     void tick() {
         run.tick();
@@ -102,66 +78,67 @@ protected:
              ++i)
             tick();
     }
+    // A new run as the window starts it: the store sized from the time axis, then the
+    // command with the options.
+    void begin() {
+        const PointSizing sizing = PointSizing::forRun(
+            runCapacity(options.Scale.XMax, options.Period), options.UsingPotentiostat);
+        view.store.startRun(sizing);
+        run.start(options, sizing);
+    }
     void start(double period, double cycle) {
-        run.Period = period;
-        run.CycleTime = cycle;
-        run.run();
+        options.Period = period;
+        options.CycleTime = cycle;
+        begin();
         ASSERT_EQ(run.State, RunState::Running);
         sim.advanceSeconds(0.110); // the first tick comes 110 ms after Run
     }
 
     SimulatedInstrument sim;
     TDevice dev;
-    FakeHost host;
-    PointStore store;
+    FakeView view;
+    RunOptions options;
+    std::shared_ptr<RunPrograms> editable;
     RunControl run;
+    PointStore& store = view.store;
 };
 
 TEST_F(RunControlTest, StateMachineFollowsRunPauseStop) {
     run.stop();
+    run.pause();
+    run.resume(options);
     EXPECT_EQ(run.State, RunState::Stopped);
-    EXPECT_EQ(host.timerChanges, 0) << "Stop while stopped does nothing";
+    EXPECT_EQ(view.stateReports, 0) << "Stop, Pause and resume while stopped do nothing";
+    EXPECT_FALSE(run.TimerEnabled);
 
-    run.run();
+    begin();
     EXPECT_EQ(run.State, RunState::Running);
-    EXPECT_EQ(host.shown, RunState::Running);
-    EXPECT_TRUE(host.timerOn);
-    EXPECT_EQ(host.newDocuments, 1);
-    EXPECT_EQ(host.redraws, 1);
+    EXPECT_EQ(view.shown, RunState::Running);
+    EXPECT_TRUE(run.TimerEnabled);
     EXPECT_EQ(sim.pmtControl() & 0x08, 0x08) << "detector switched on";
     EXPECT_TRUE(sim.timerRunning());
+    begin();
+    EXPECT_EQ(view.stateReports, 1) << "a run in progress is not started again";
 
     run.pause();
     EXPECT_EQ(run.State, RunState::Paused);
-    EXPECT_EQ(host.shown, RunState::Paused);
+    EXPECT_EQ(view.shown, RunState::Paused);
     EXPECT_FALSE(sim.timerRunning());
-    EXPECT_TRUE(host.timerOn) << "the acquisition timer keeps running in a pause";
+    EXPECT_TRUE(run.TimerEnabled) << "the acquisition timer keeps running in a pause";
 
-    run.run();
+    run.resume(options);
     EXPECT_EQ(run.State, RunState::Running);
-    EXPECT_EQ(host.newDocuments, 1) << "resume is the same run";
     EXPECT_TRUE(sim.timerRunning());
 
     run.stop();
     EXPECT_EQ(run.State, RunState::Stopped);
-    EXPECT_EQ(host.shown, RunState::Stopped);
-    EXPECT_FALSE(host.timerOn);
+    EXPECT_EQ(view.shown, RunState::Stopped);
+    EXPECT_FALSE(run.TimerEnabled);
     EXPECT_EQ(sim.pmtControl(), 0) << "detector off";
     EXPECT_EQ(sim.pumpDirection(), 0) << "pump stopped";
-}
-
-TEST_F(RunControlTest, FailedCheckOrCancelledQuestionChangesNothing) {
-    host.devicesOk = false;
-    run.run();
-    EXPECT_EQ(run.State, RunState::Stopped);
-    host.devicesOk = true;
-    host.unsavedAnswer = false;
-    store.assign({0.0, 1.0}, {1e-9, 2e-9}, {});
-    run.run();
-    EXPECT_EQ(run.State, RunState::Stopped);
-    EXPECT_EQ(store.Count, 2) << "the unsaved points stay";
-    EXPECT_EQ(host.newDocuments, 0);
-    EXPECT_EQ(sim.pmtControl(), 0) << "no hardware touched";
+    const int reports = view.stateReports;
+    run.tick();
+    EXPECT_EQ(view.stateReports, reports) << "a stopped run's timer does nothing";
 }
 
 TEST_F(RunControlTest, CapacityRule) {
@@ -171,7 +148,7 @@ TEST_F(RunControlTest, CapacityRule) {
     EXPECT_EQ(runCapacity(3.5, 1.0), 4);
     EXPECT_EQ(runCapacity(0.5, 1.0), 1); // 0 is raised to 1
 
-    host.scale.XMax = 100.0;
+    options.Scale.XMax = 100.0;
     start(0.1, 30.0);
     EXPECT_EQ(store.Capacity, 1000);
     ticksUntil(100.0 + 0.05);
@@ -181,12 +158,12 @@ TEST_F(RunControlTest, CapacityRule) {
 }
 
 TEST_F(RunControlTest, OneSecondPeriodWrapsTheCycleWithThePointAtThirtySeconds) {
-    run.Valves.SwitchTimes = {0.0, 10.0, 30.0};
-    run.Valves.Masks = {0x0000, 0x0001, 0x0000};
-    run.Pump.StepCount = 2;
-    run.Pump.EndTimes = {15.0, 30.0};
-    run.Pump.Speeds = {50.0, -20.0};
-    host.scale.XMax = 100.0;
+    programs().Valves.SwitchTimes = {0.0, 10.0, 30.0};
+    programs().Valves.Masks = {0x0000, 0x0001, 0x0000};
+    programs().Pump.StepCount = 2;
+    programs().Pump.EndTimes = {15.0, 30.0};
+    programs().Pump.Speeds = {50.0, -20.0};
+    options.Scale.XMax = 100.0;
     start(1.0, 30.0);
     ticksUntil(31.0);
     ASSERT_GE(store.Count, 31);
@@ -195,15 +172,15 @@ TEST_F(RunControlTest, OneSecondPeriodWrapsTheCycleWithThePointAtThirtySeconds) 
     // The cycle restarted: step 0 of the valves applied again and the pump back at step 0.
     EXPECT_EQ(run.PumpStep, 0);
     EXPECT_EQ(sim.pumpDirection(), 1) << "first pump step runs forward again";
-    ASSERT_GE(host.valveMasks.size(), 3u);
-    EXPECT_EQ(host.valveMasks[0], 0x0000); // start
-    EXPECT_EQ(host.valveMasks[1], 0x0001); // at 10 s
-    EXPECT_EQ(host.valveMasks[2], 0x0000); // step 0 again after the wrap
+    ASSERT_GE(view.valveMasks.size(), 3u);
+    EXPECT_EQ(view.valveMasks[0], 0x0000); // start
+    EXPECT_EQ(view.valveMasks[1], 0x0001); // at 10 s
+    EXPECT_EQ(view.valveMasks[2], 0x0000); // step 0 again after the wrap
     EXPECT_EQ(sim.valveMask(), 0x0000);
 }
 
 TEST_F(RunControlTest, CycleNotAMultipleOfThePeriodWrapsAtTheNextPoint) {
-    host.scale.XMax = 100.0;
+    options.Scale.XMax = 100.0;
     start(3.0, 10.0);
     ticksUntil(12.0);
     EXPECT_EQ(run.CycleCount, 0u) << "no wrap before the point due at 12 s";
@@ -221,7 +198,7 @@ TEST_F(RunControlTest, TickAfterACycleWrapLastsItsUsualTime) {
     // Without a bound from the computer's clock, a wrap that sets the run time back by 2 s
     // must not keep the tick busy until the time has caught up.
     run.WallClock = nullptr;
-    host.scale.XMax = 100.0;
+    options.Scale.XMax = 100.0;
     start(3.0, 10.0);
     ticksUntil(11.9);
     while (run.CycleCount == 0 && run.State == RunState::Running) {
@@ -233,22 +210,22 @@ TEST_F(RunControlTest, TickAfterACycleWrapLastsItsUsualTime) {
 }
 
 TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
-    host.maxStop = true;
-    host.scale.XMax = 100.0;
+    options.MaxTimeStop = true;
+    options.Scale.XMax = 100.0;
     start(1.0, 30.0);
     ticksUntil(1000.0);
     EXPECT_EQ(run.State, RunState::Stopped);
     EXPECT_EQ(store.Count, 100);
     EXPECT_DOUBLE_EQ(store.Times.back(), 99.0);
-    EXPECT_FALSE(host.timerOn);
+    EXPECT_FALSE(run.TimerEnabled);
     run.tick();
     EXPECT_EQ(store.Count, 100) << "no point after the stop";
     EXPECT_EQ(store.Times.capacity(), 100u) << "the stopped run keeps no spare room";
 }
 
 TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
-    host.scale.XMax = 100.0;
-    run.StopAfterSeconds = 100.0; // a hundred 0.1 s steps add up to just below 100
+    options.Scale.XMax = 100.0;
+    options.StopAfterSeconds = 100.0; // a hundred 0.1 s steps add up to just below 100
     start(0.1, 30.0);
     ticksUntil(1000.0);
     EXPECT_EQ(run.State, RunState::Stopped);
@@ -257,7 +234,7 @@ TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
 }
 
 TEST_F(RunControlTest, ShortPeriodTakesSeveralPointsPerTick) {
-    host.scale.XMax = 100.0;
+    options.Scale.XMax = 100.0;
     start(0.01, 30.0);
     tick();
     tick();
@@ -270,7 +247,7 @@ TEST_F(RunControlTest, ShortPeriodTakesSeveralPointsPerTick) {
 }
 
 TEST_F(RunControlTest, PauseDoesNotCountAsMeasurementTime) {
-    host.scale.XMax = 1000.0;
+    options.Scale.XMax = 1000.0;
     start(1.0, 30.0);
     ticksUntil(5.0);
     run.pause();
@@ -278,8 +255,8 @@ TEST_F(RunControlTest, PauseDoesNotCountAsMeasurementTime) {
     const double last = store.Times.back();
     for (int i = 0; i < 272; ++i) tick(); // ~30 s of pause
     EXPECT_EQ(store.Count, before) << "no points while paused";
-    EXPECT_FALSE(host.liveText.empty()) << "live reading shown while paused";
-    run.run();
+    EXPECT_FALSE(view.liveText.empty()) << "live reading shown while paused";
+    run.resume(options);
     ticksUntil(last + 2.0);
     ASSERT_GT(store.Count, before);
     EXPECT_DOUBLE_EQ(store.Times[before], last + 1.0);
@@ -287,13 +264,14 @@ TEST_F(RunControlTest, PauseDoesNotCountAsMeasurementTime) {
 }
 
 TEST_F(RunControlTest, DetectorOffDuringPauseOption) {
-    host.detectorOff = true;
+    options.DetectorOffDuringPause = true;
     start(1.0, 30.0);
     run.pause();
     EXPECT_EQ(sim.pmtControl() & 0x08, 0);
-    run.run();
+    run.resume(options);
     EXPECT_EQ(sim.pmtControl() & 0x08, 0x08);
-    host.detectorOff = false;
+    options.DetectorOffDuringPause = false;
+    run.setOptions(options);
     run.pause();
     EXPECT_EQ(sim.pmtControl() & 0x08, 0x08) << "without the option the detector stays on";
     run.stop();
@@ -301,45 +279,46 @@ TEST_F(RunControlTest, DetectorOffDuringPauseOption) {
 }
 
 TEST_F(RunControlTest, WithoutThePotentiostatNoCurrentsAreStored) {
-    host.potentiostat = false;
+    options.UsingPotentiostat = false;
     start(0.1, 30.0);
     ticksUntil(1.0);
     EXPECT_TRUE(store.Currents.empty());
-    EXPECT_EQ(host.panel9, "untouched");
-    for (double c : host.drawnCurrents) EXPECT_EQ(c, 0.0);
+    EXPECT_EQ(view.panel9, "untouched");
+    for (double c : view.drawnCurrents) EXPECT_EQ(c, 0.0);
 }
 
 TEST_F(RunControlTest, WithThePotentiostatCurrentsAndPanel9AreWritten) {
-    host.potentiostat = true;
-    run.Potential.StepCount = 2;
-    run.Potential.EndTimes = {15.0, 30.0};
-    run.Potential.Potentials = {0.25, -0.1};
+    options.UsingPotentiostat = true;
+    programs().Potential.StepCount = 2;
+    programs().Potential.EndTimes = {15.0, 30.0};
+    programs().Potential.Potentials = {0.25, -0.1};
     start(0.1, 30.0);
     ticksUntil(1.0);
     ASSERT_EQ(static_cast<int>(store.Currents.size()), store.Count);
-    EXPECT_NEAR(store.Currents[0], 2e-12, 1e-20);
-    EXPECT_EQ(host.panel9, " Potentiostat: 250 mV, 2.000 pA");
-    EXPECT_NEAR(host.drawnCurrents.back(), 2e-12, 1e-20);
+    // The potentiostat has no driver yet: its current reads 0.
+    EXPECT_EQ(store.Currents[0], 0.0);
+    EXPECT_EQ(view.panel9, " Potentiostat: 250 mV, 0.000 pA");
+    EXPECT_EQ(view.drawnCurrents.back(), 0.0);
 }
 
 TEST_F(RunControlTest, ReadoutsUseTheScaleAndUnits) {
-    host.scale.XUnitFactor = 60.0;
-    host.scale.XDecimals = 3;
-    host.scale.XUnitName = "min";
+    options.Scale.XUnitFactor = 60.0;
+    options.Scale.XDecimals = 3;
+    options.Scale.XUnitName = "min";
     start(1.5, 30.0);
     ticksUntil(3.0);
-    ASSERT_GE(host.readouts.size(), 2u);
-    EXPECT_EQ(host.readouts[0].time, "0.000 min");
-    EXPECT_EQ(host.readouts[1].time, "0.025 min");
-    EXPECT_EQ(host.readouts[0].number, "0");
-    EXPECT_EQ(host.readouts[1].number, "1");
+    ASSERT_GE(view.readouts.size(), 2u);
+    EXPECT_EQ(view.readouts[0].time, "0.000 min");
+    EXPECT_EQ(view.readouts[1].time, "0.025 min");
+    EXPECT_EQ(view.readouts[0].number, "0");
+    EXPECT_EQ(view.readouts[1].number, "1");
     // The signal read-out is the mean with the zero line removed, in the signal unit.
-    const std::string& s = host.readouts[1].signal;
+    const std::string& s = view.readouts[1].signal;
     EXPECT_EQ(s.substr(s.size() - 3), " nA");
 }
 
 TEST_F(RunControlTest, DefaultSettingsGiveASignalInsideTheAxis) {
-    host.scale.XMax = 100.0;
+    options.Scale.XMax = 100.0;
     start(0.1, 30.0);
     ticksUntil(2.0);
     ASSERT_GT(store.Count, 10);
@@ -353,15 +332,31 @@ TEST_F(RunControlTest, TickEndsWhenTheTimerModuleIsMissing) {
     SimOptions o = virtualSim();
     o.absentModules = SimTimer;
     SimulatedInstrument noTimer(o);
-    setPortBackend(&noTimer);
-    run.WallClock = [&noTimer] { return noTimer.modelSeconds(); };
-    run.Period = 0.1;
-    run.run();
+    TDevice noTimerDevice(noTimer);
+    RunControl stuck(noTimerDevice, view);
+    stuck.WallClock = [&noTimer] { return noTimer.modelSeconds(); };
+    stuck.start(options, PointSizing::forRun(1000, false));
     const double before = noTimer.modelSeconds();
-    run.tick(); // must return although the time never advances
+    stuck.tick(); // must return although the time never advances
     EXPECT_LT(noTimer.modelSeconds() - before, 1.0);
+    stuck.stop();
+}
+
+TEST_F(RunControlTest, AWaitingCommandEndsTheTickAfterItsPass) {
+    std::atomic<bool> waiting{false};
+    run.CommandWaiting = &waiting;
+    start(0.1, 30.0);
+    tick();
+    const double full = sim.modelSeconds();
+    tick();
+    const double fullTick = sim.modelSeconds() - full;
+    EXPECT_GT(fullTick, 0.1);
+    waiting = true;
+    const double before = sim.modelSeconds();
+    run.tick();
+    EXPECT_LT(sim.modelSeconds() - before, 0.001) << "one pass, not the whole tick";
+    waiting = false;
     run.stop();
-    setPortBackend(&sim);
 }
 
 } // namespace

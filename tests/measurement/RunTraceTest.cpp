@@ -15,35 +15,14 @@ using namespace varentis::test;
 
 namespace {
 
-class TraceHost : public RunHost {
+// The window's side: the points are counted, nothing else matters to the bus.
+class CountingView : public RunView {
 public:
-    bool confirmDevices() override { return true; }
-    bool resolveUnsavedData() override { return true; }
-    bool usingPotentiostat() override { return true; }
-    bool usingValves() override { return true; }
-    bool usingPump() override { return true; }
-    bool maxTimeStop() override { return false; }
-    bool detectorOffDuringPause() override { return detectorOff; }
-    double pmtVoltage() override { return 650.0; }
-    bool threeElectrodes() override { return false; }
-    RunScale runScale() override { return {}; }
-    void showRunState(RunState) override {}
-    void startNewDocument() override {}
-    void clearReadouts() override {}
-    void showPoint(const PointReadout&, double) override {}
-    void showLiveSignal(const std::string&, double) override {}
-    void fullRedraw() override {}
-    void resetLivePlot() override {}
-    void drawPoint(double, double, double) override {}
-    void setValves(std::uint16_t mask) override { device->SetValves(mask); }
-    void setAcquisitionTimer(bool) override {}
-    void potentiostatOn(bool, double, double) override {}
-    void potentiostatSetPotential(double) override {}
-    void potentiostatOff() override {}
-    double potentiostatCurrent() override { return 0.0; }
-
-    TDevice* device = nullptr;
-    bool detectorOff = false;
+    void runStateChanged(RunState) override {}
+    void pointTaken(const RunPoint&) override { ++points; }
+    void liveSignal(const std::string&, double) override {}
+    void valvesApplied(std::uint16_t) override {}
+    int points = 0;
 };
 
 SimOptions recordingSim() {
@@ -54,28 +33,30 @@ SimOptions recordingSim() {
 
 class RunTraceTest : public SimFixture {
 protected:
-    RunTraceTest() : SimFixture(recordingSim()), run(dev, host, store) {
+    RunTraceTest() : SimFixture(recordingSim()), run(dev, view) {
         dev.PMTMaxVoltage = 1000;
         dev.PMTVoltageFactor = 1.0;
         for (auto& t : dev.CurrentFactorText) t = "1";
         dev.PMTCalculateCFactors();
-        host.device = &dev;
         run.WallClock = [this] { return sim.modelSeconds(); };
-        run.Period = 0.1;
-        run.CycleTime = 0.5;
-        run.Valves.SwitchTimes = {0.0, 0.12, 0.3, 0.5};
-        run.Valves.Masks = {0x001, 0x802, 0x040, 0x000};
-        run.Valves.StopMask = 0x004;
-        run.Valves.PauseMask = 0x010;
-        run.Pump.StepCount = 2;
-        run.Pump.EndTimes = {0.15, 0.5};
-        run.Pump.Speeds = {50.0, -20.0};
+        options.PMTVoltage = 650.0;
+        options.Period = 0.1;
+        options.CycleTime = 0.5;
+        auto programs = std::make_shared<RunPrograms>();
+        programs->Valves.SwitchTimes = {0.0, 0.12, 0.3, 0.5};
+        programs->Valves.Masks = {0x001, 0x802, 0x040, 0x000};
+        programs->Valves.StopMask = 0x004;
+        programs->Valves.PauseMask = 0x010;
+        programs->Pump.StepCount = 2;
+        programs->Pump.EndTimes = {0.15, 0.5};
+        programs->Pump.Speeds = {50.0, -20.0};
+        options.Programs = programs;
     }
 
     // The accesses since the last phase, described; the record starts afresh.
     void phase(const std::string& name) {
         text += describePhase(name, sim.portAccesses());
-        text += "points " + std::to_string(store.Count) + "\n";
+        text += "points " + std::to_string(view.points) + "\n";
         sim.clearRecord();
     }
     void tick(const std::string& name) {
@@ -84,8 +65,8 @@ protected:
         sim.advanceSeconds(0.005);
     }
 
-    TraceHost host;
-    PointStore store;
+    CountingView view;
+    RunOptions options;
     RunControl run;
     std::string text;
 };
@@ -93,11 +74,13 @@ protected:
 TEST_F(RunTraceTest, StartTicksPauseResumeWrapAndStopReachTheBusAsRecorded) {
     for (bool detectorOff : {false, true}) {
         SCOPED_TRACE(detectorOff ? "detector off during pause" : "detector on during pause");
-        host.detectorOff = detectorOff;
+        options.DetectorOffDuringPause = detectorOff;
         text.clear();
+        view.points = 0;
         sim.clearRecord();
 
-        run.run();
+        run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period),
+                                               options.UsingPotentiostat));
         ASSERT_EQ(run.State, RunState::Running);
         phase("start");
         sim.advanceSeconds(0.110);
@@ -108,7 +91,7 @@ TEST_F(RunTraceTest, StartTicksPauseResumeWrapAndStopReachTheBusAsRecorded) {
         phase("pause");
         tick("tick in the pause");
         sim.advanceSeconds(1.0);
-        run.run();
+        run.resume(options);
         phase("resume");
         tick("tick 4");
         tick("tick 5");

@@ -1,4 +1,4 @@
-#include "app/PaintBox.h"
+#include "widgets/PaintBox.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,0 +1,382 @@
+#include "app/MainFormLayout.h"
+
+#include "widgets/PaintBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace varentis {
+
+void setHint(QWidget* w, const QString& hint) {
+    const int bar = hint.indexOf('|');
+    w->setToolTip(bar < 0 ? hint : hint.left(bar));
+    w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+void setHint(QAction* a, const QString& hint) {
+    const int bar = hint.indexOf('|');
+    a->setToolTip(bar < 0 ? hint : hint.left(bar));
+    a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+namespace {
+
+QLabel* makeReadout(const QString& name, const QString& hint, QWidget* parent) {
+    auto* panel = new QLabel(parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (!hint.isEmpty()) setHint(panel, hint);
+    return panel;
+}
+
+} // namespace
+
+void MainFormLayout::build(QMainWindow& w) {
+    w.setObjectName("SDIAppForm");
+    w.setWindowTitle("Varentis");
+    buildActions(w);
+    buildMenus(w);
+    buildToolBar(w);
+
+    auto* central = new QWidget(&w);
+    central->setObjectName("Central");
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, 0, 201, 544);
+    Panel2 = new QWidget(central);
+    Panel2->setObjectName("Panel2");
+    buildLeftPanel(Panel1, &w);
+    buildRightPanel(Panel2);
+    w.setCentralWidget(central);
+    w.statusBar()->setObjectName("StatusBar1");
+    w.statusBar()->setSizeGripEnabled(true);
+
+    // Client area of 784 x 544 below the menu bar.
+    w.resize(784, 544 + w.menuBar()->sizeHint().height());
+    w.setMinimumHeight(508);
+}
+
+void MainFormLayout::buildActions(QMainWindow& w) {
+    auto make = [&w](QAction*& a, const char* name, const QString& text, const QString& hint,
+                       const QKeySequence& key = {}) {
+        a = new QAction(text, &w);
+        a->setObjectName(name);
+        if (!hint.isEmpty()) setHint(a, hint);
+        if (!key.isEmpty()) a->setShortcut(key);
+        w.addAction(a);
+    };
+    make(FileNew1, "FileNew1", "&New", "New|Create a new file", QKeySequence("Ctrl+N"));
+    make(FileOpen1, "FileOpen1", "&Open", "Open|Open a file", QKeySequence("Ctrl+O"));
+    make(FileSave1, "FileSave1", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"));
+    make(FileSaveAs1, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
+    make(FilePrinterSetup1, "FilePrinterSetup1", "Pri&nter setup", "");
+    make(FilePrint1, "FilePrint1", "&Print", "");
+    make(FileExit1, "FileExit1", "E&xit", "Exit|Exit application");
+    make(EditCut1, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard",
+         QKeySequence("Ctrl+X"));
+    make(EditCopy1, "EditCopy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard",
+         QKeySequence("Ctrl+C"));
+    make(EditPaste1, "EditPaste1", "&Paste", "Paste|Inserts Clipboard contents",
+         QKeySequence("Ctrl+V"));
+    make(Viewdatatext1, "Viewdatatext1", "&View data text", "");
+    make(Run1, "Run1", "&Run", "");
+    make(Pause1, "Pause1", "&Pause", "");
+    make(Stop1, "Stop1", "&Stop", "", QKeySequence(Qt::Key_Escape));
+    make(Setzeroline1, "Setzeroline1", "Set &zero line", "", QKeySequence(Qt::Key_F12));
+    make(Stopifmaxtime1, "Stopifmaxtime1", "&Stop if max time", "");
+    make(Changerange1, "Changerange1", "&Change range during working", "");
+    make(Detectoroff, "Detectoroff", "&Detector off during Pause", "");
+    make(Graphsetup1, "Graphsetup1", "&Graph setup", "");
+    make(PMTdetectorsetup1, "PMTdetectorsetup1", "&PMT detector setup", "");
+    make(Potentiostatsetup1, "Potentiostatsetup1", "Po&tentiostat setup", "");
+    make(Devicetest1, "Devicetest1", "&Device test", "");
+    make(Helpindex1, "Helpindex1", "&Help index", "", QKeySequence(Qt::Key_F1));
+    make(HelpAbout1, "HelpAbout1", "&About...",
+         "About|Shows program information, version number and copyright");
+
+    for (QAction* a : {Stopifmaxtime1, Changerange1, Detectoroff}) a->setCheckable(true);
+    // The option items only toggle their own check mark; the run reads them when needed.
+}
+
+void MainFormLayout::buildMenus(QMainWindow& w) {
+    QMenuBar* bar = w.menuBar();
+    bar->setObjectName("MainMenu1");
+    QMenu* file = bar->addMenu("&File");
+    file->setObjectName("File1");
+    file->menuAction()->setStatusTip("File related commands");
+    file->addActions({FileNew1, FileOpen1, FileSave1, FileSaveAs1});
+    file->addSeparator();
+    file->addActions({FilePrinterSetup1, FilePrint1});
+    file->addSeparator();
+    file->addAction(FileExit1);
+
+    QMenu* edit = bar->addMenu("&Edit");
+    edit->setObjectName("Edit1");
+    edit->menuAction()->setStatusTip("Edit commands");
+    edit->addActions({EditCut1, EditCopy1, EditPaste1});
+    edit->addSeparator();
+    edit->addAction(Viewdatatext1);
+
+    QMenu* work = bar->addMenu("&Work");
+    work->setObjectName("Work1");
+    work->addActions({Run1, Pause1, Stop1});
+    work->addSeparator();
+    work->addAction(Setzeroline1);
+
+    QMenu* options = bar->addMenu("&Options");
+    options->setObjectName("Options1");
+    options->addActions({Stopifmaxtime1, Changerange1, Detectoroff});
+
+    QMenu* setup = bar->addMenu("&Setup");
+    setup->setObjectName("Setup1");
+    setup->addAction(Graphsetup1);
+    setup->addSeparator();
+    setup->addActions({PMTdetectorsetup1, Potentiostatsetup1});
+    setup->addSeparator();
+    setup->addAction(Devicetest1);
+
+    QMenu* help = bar->addMenu("&Help");
+    help->setObjectName("Help1");
+    help->menuAction()->setStatusTip("Help topics");
+    help->addAction(Helpindex1);
+    help->addAction(HelpAbout1);
+}
+
+void MainFormLayout::buildToolBar(QMainWindow& w) {
+    QToolBar* tb = w.addToolBar("Toolbar");
+    tb->setObjectName("ToolBar1");
+    tb->setMovable(false);
+    tb->setFixedHeight(30);
+    tb->setIconSize(QSize(16, 16));
+    auto icon = [&w](QStyle::StandardPixmap p) { return w.style()->standardIcon(p); };
+    FileNew1->setIcon(icon(QStyle::SP_FileIcon));
+    FileOpen1->setIcon(icon(QStyle::SP_DialogOpenButton));
+    FileSave1->setIcon(icon(QStyle::SP_DialogSaveButton));
+    tb->addActions({FileNew1, FileOpen1, FileSave1});
+    tb->addSeparator();
+    EditCut1->setIcon(QIcon::fromTheme("edit-cut", icon(QStyle::SP_DialogDiscardButton)));
+    EditCopy1->setIcon(QIcon::fromTheme("edit-copy", icon(QStyle::SP_FileDialogDetailedView)));
+    EditPaste1->setIcon(QIcon::fromTheme("edit-paste", icon(QStyle::SP_FileDialogContentsView)));
+    tb->addActions({EditCut1, EditCopy1, EditPaste1});
+    tb->addSeparator();
+    auto* print = new QToolButton(tb);
+    print->setObjectName("PrintButton");
+    print->setIcon(QIcon::fromTheme("document-print", icon(QStyle::SP_ComputerIcon)));
+    setHint(print, "Printing of report from measurements");
+    QObject::connect(print, &QToolButton::clicked, FilePrint1, &QAction::trigger);
+    tb->addWidget(print);
+    tb->addSeparator();
+
+    auto button = [tb](QPushButton*& b, const char* name, const QString& text,
+                       const QString& hint, QStyle::StandardPixmap pix) {
+        b = new QPushButton(tb->style()->standardIcon(pix), text, tb);
+        b->setObjectName(name);
+        b->setFocusPolicy(Qt::NoFocus);
+        setHint(b, hint);
+        tb->addWidget(b);
+    };
+    button(BitBtn1, "BitBtn1", "&Run", "Start of measurement", QStyle::SP_MediaPlay);
+    button(BitBtn2, "BitBtn2", "&Pause", "Pause of measurement", QStyle::SP_MediaPause);
+    button(BitBtn3, "BitBtn3", "&Stop", "Stop of measurement", QStyle::SP_MediaStop);
+}
+
+void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {
+    // The settings panel is 201 pixels wide whatever the desktop's font: a compact font
+    // keeps its captions whole.
+    QFont compact = p->font();
+    compact.setPointSizeF(8.0);
+    p->setFont(compact);
+    auto label = [p](const QString& text, int x, int y, int w = 60) {
+        auto* l = new QLabel(text, p);
+        l->setGeometry(x, y, w, 21);
+        return l;
+    };
+    auto edit = [keyFilter, p](QLineEdit*& e, const char* name, const QString& text, int x, int y,
+                          int w) {
+        e = new QLineEdit(text, p);
+        e->setObjectName(name);
+        e->setGeometry(x, y, w, 21);
+        e->installEventFilter(keyFilter);
+    };
+    auto combo = [p](QComboBox*& c, const char* name, const QStringList& items, int index, int x,
+                     int y, int w) {
+        c = new QComboBox(p);
+        c->setObjectName(name);
+        c->addItems(items);
+        c->setCurrentIndex(index);
+        c->setGeometry(x, y, w, 21);
+    };
+    auto check = [p](QCheckBox*& c, const char* name, const QString& text, bool on, int x, int y,
+                     int w) {
+        c = new QCheckBox(text, p);
+        c->setObjectName(name);
+        c->setChecked(on);
+        c->setGeometry(x, y, w, 19);
+    };
+    const QStringList currentUnits{"pA", "nA", "uA", "mA", "A"};
+
+    label("Period", 6, 6);
+    edit(Edit6, "Edit6", "100", 82, 6, 54);
+    combo(ComboBox3, "ComboBox3", {"ms", "s"}, 0, 140, 6, 55);
+    label("Damping", 6, 31);
+    edit(Edit7, "Edit7", "0", 82, 31, 54);
+    combo(ComboBox4, "ComboBox4", {"%", "ms", "s"}, 0, 140, 31, 55);
+    label("Cycle  time", 6, 56, 76);
+    edit(Edit10, "Edit10", "30", 82, 56, 54);
+    label("s", 141, 56, 20);
+    label("PMT  voltage", 6, 81, 76);
+    edit(Edit9, "Edit9", "100", 82, 81, 54);
+    label("V", 142, 81, 20);
+    label("Current  zero", 6, 106, 76);
+    edit(Edit8, "Edit8", "0", 82, 106, 54);
+    Label11 = label("nA", 142, 106, 40);
+    Label11->setObjectName("Label11");
+
+    auto* axisY = new QGroupBox("PMT current axis", p);
+    axisY->setObjectName("GroupBox1");
+    axisY->setGeometry(4, 130, 193, 48);
+    edit(Edit2, "Edit2", "0", 10, 150, 55);
+    edit(Edit3, "Edit3", "100", 70, 150, 55);
+    combo(ComboBox1, "ComboBox1", currentUnits, 1, 130, 150, 60);
+    setHint(Edit2, "Minimum of the PMT current axis");
+    setHint(Edit3, "Maximum of the PMT current axis");
+
+    auto* axisX = new QGroupBox("Time axis", p);
+    axisX->setObjectName("GroupBox2");
+    axisX->setGeometry(4, 180, 193, 48);
+    edit(Edit4, "Edit4", "0", 10, 200, 55);
+    edit(Edit5, "Edit5", "100", 70, 200, 55);
+    combo(ComboBox2, "ComboBox2", {"s", "min", "h"}, 0, 130, 200, 60);
+    setHint(Edit4, "Minimum of the time axis");
+    setHint(Edit5, "Maximum of the time axis");
+
+    auto* pot = new QGroupBox(p);
+    pot->setObjectName("GroupBox3");
+    pot->setGeometry(4, 232, 193, 92);
+    PotentiostatButton = new QPushButton("Potentiostat", p);
+    PotentiostatButton->setObjectName("PotentiostatButton");
+    PotentiostatButton->setGeometry(10, 238, 85, 23);
+    check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
+    check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 180);
+    check(DrawCurrent, "DrawCurrent", "Draw current", false, 10, 280, 180);
+    edit(PotentialEdit, "PotentialEdit", "0", 10, 300, 181);
+
+    auto* pump = new QGroupBox(p);
+    pump->setObjectName("GroupBox4");
+    pump->setGeometry(4, 326, 193, 52);
+    PumpButton = new QPushButton("Pump", p);
+    PumpButton->setObjectName("PumpButton");
+    PumpButton->setGeometry(10, 332, 60, 23);
+    setHint(PumpButton, "Pump direct control window");
+    check(ShowPump, "ShowPump", "Show", false, 80, 334, 55);
+    check(UsingPump, "UsingPump", "Using", true, 138, 334, 56);
+    edit(PumpEdit, "PumpEdit", "50", 10, 354, 181);
+
+    auto* valves = new QGroupBox(p);
+    valves->setObjectName("GroupBox5");
+    valves->setGeometry(4, 380, 193, 160);
+    auto* vl = label("Valves", 10, 384, 60);
+    vl->setObjectName("ValvesLabel");
+    check(ShowValves, "ShowValves", "Show", false, 80, 385, 55);
+    check(UsingValves, "UsingValves", "Using", true, 138, 385, 56);
+    Memo2 = new QPlainTextEdit(p);
+    Memo2->setObjectName("Memo2");
+    Memo2->setGeometry(10, 406, 181, 130);
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHint(Memo2, "Text of the program for valves and pumps");
+}
+
+void MainFormLayout::buildRightPanel(QWidget* p) {
+    Panel5 = makeReadout("Panel5", "Current status of the program", p);
+    Panel6 = makeReadout("Panel6", "Current time-axis value", p);
+    Panel7 = makeReadout("Panel7", "Current signal-axis value", p);
+    Panel8 = makeReadout("Panel8", "Current point number", p);
+    Panel9 = makeReadout("Panel9", "Additional information", p);
+
+    PaintBox1 = new PaintBox("PaintBox1", p);
+    PaintBox3 = new PaintBox("PaintBox3", p);
+    PaintBox3->hide();
+    PaintBox2 = new PaintBox("PaintBox2", p);
+
+    auto axisLabel = [p](QLabel*& l, const char* name, Qt::Alignment align) {
+        l = new QLabel(p);
+        l->setObjectName(name);
+        l->setAlignment(align | Qt::AlignVCenter);
+    };
+    axisLabel(Label5, "Label5", Qt::AlignRight);
+    axisLabel(Label6, "Label6", Qt::AlignRight);
+    axisLabel(Label7, "Label7", Qt::AlignLeft);
+    axisLabel(Label8, "Label8", Qt::AlignRight);
+    axisLabel(Label9, "Label9", Qt::AlignRight);
+    Label9->setText("0");
+    Label9->hide();
+    Label5->setText("100");
+    Label6->setText("0");
+    Label7->setText("0");
+    Label8->setText("100");
+
+    for (int v = 0; v < 12; ++v) {
+        auto* box = new QCheckBox(QString("V%1").arg(v + 1), p);
+        box->setObjectName(QString("CheckBox%1").arg(v + 3));
+        box->hide();
+        ValveBoxes[v] = box;
+    }
+
+    Memo1 = new QPlainTextEdit(p);
+    Memo1->setObjectName("Memo1");
+    setHint(Memo1, "Description of the experiment");
+}
+
+void MainFormLayout::layoutPanels(QWidget* central) {
+    const int h = central->height();
+    Panel1->setGeometry(0, 0, 201, h);
+    // The valve program takes the rest of the settings panel's height.
+    if (auto* valves = Panel1->findChild<QWidget*>("GroupBox5")) {
+        valves->setGeometry(4, 380, 193, std::max(h - 384, 60));
+        Memo2->setGeometry(10, 406, 181, std::max(h - 414, 34));
+    }
+    Panel2->setGeometry(201, 0, std::max(central->width() - 201, 200), h);
+    const int w = Panel2->width();
+
+    const int rowY = 6, rowH = 24;
+    Panel5->setGeometry(4, rowY, 80, rowH);
+    Panel6->setGeometry(88, rowY, 100, rowH);
+    Panel7->setGeometry(192, rowY, 120, rowH);
+    Panel8->setGeometry(316, rowY, 60, rowH);
+    Panel9->setGeometry(380, rowY, std::max(w - 384, 40), rowH);
+
+    const int memoH = 64;
+    Memo1->setGeometry(4, h - memoH - 4, w - 8, memoH);
+    const int frameTop = 40;
+    PaintBox1->setGeometry(4, frameTop, w - 8, std::max(h - memoH - 8 - frameTop, 80));
+    placePlot();
+}
+
+void MainFormLayout::placePlot() {
+    const int left = 64;
+    const int width = std::max(PaintBox1->width() - left - 12 + PaintBox1->x(), 20);
+    const int top = 48;
+    const int height = std::max(PaintBox1->height() - 28, 20);
+    PaintBox2->setGeometry(left, top, width, height);
+    PaintBox3->setGeometry(left, 48, width, 2);
+    Label5->setGeometry(4, 44, left - 8, 16);
+    Label6->setGeometry(4, top + height - 12, left - 8, 16);
+    Label7->setGeometry(left, top + height + 2, 100, 16);
+    Label8->setGeometry(left + width - 100, top + height + 2, 100, 16);
+    Label9->setGeometry(4, Label9->y(), left - 8, 16);
+}
+
+} // namespace varentis

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "measurement/PointStore.h"
+#include "measurement/RunControl.h"
+
+#include <functional>
+
+namespace varentis {
+
+class MainFormLayout;
+class PlotView;
+
+// What a run shows in the main window: the Run, Pause and Stop buttons and menu items, the
+// read-out panels, the valve boxes and the live plot. The run's events arrive here on the
+// window's thread, in the order the run produced them; each point is stored and drawn once.
+class MainRunView final : public RunView {
+public:
+    MainRunView(MainFormLayout& form, PointStore& points, PlotView& plot);
+
+    void runStateChanged(RunState state) override;
+    void pointTaken(const RunPoint& point) override;
+    void liveSignal(const std::string& text, double rawSignal) override;
+    void valvesApplied(std::uint16_t mask) override;
+
+    // Buttons, menu items and the status panel for `state` ("Zoom" when stopped and zoomed).
+    void showRunState(RunState state);
+    // The state of the run as its last event told it.
+    RunState state() const { return state_; }
+
+    // The raw signal behind the Panel7 value.
+    double ReadoutSignal = 0.0;
+    bool Zoomed = false;
+    // Told of every state the run reports, after the window shows it.
+    std::function<void(RunState)> stateReported;
+
+private:
+    MainFormLayout& form_;
+    PointStore& points_;
+    PlotView& plot_;
+    RunState state_ = RunState::Stopped;
+};
+
+} // namespace varentis

@@ -1,0 +1,139 @@
+#include "widgets/DialogForm.h"
+
+#include "widgets/RadioGroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace varentis {
+
+DialogForm::DialogForm(QDialog* dialog, const char* className, const QString& caption)
+    : dialog_(dialog), outer_(new QVBoxLayout(dialog)), dialogRows_(new QFormLayout) {
+    dialog->setObjectName(className);
+    dialog->setWindowTitle(caption);
+    outer_->addLayout(dialogRows_);
+}
+
+QGroupBox* DialogForm::beginGroup(const char* name, const QString& title) {
+    endGroup();
+    group_ = new QGroupBox(title, dialog_);
+    group_->setObjectName(name);
+    groupRows_ = new QFormLayout(group_);
+    dialogRows_->addRow(group_);
+    return group_;
+}
+
+void DialogForm::endGroup() {
+    group_ = nullptr;
+    groupRows_ = nullptr;
+}
+
+QWidget* DialogForm::parent() const { return group_ ? static_cast<QWidget*>(group_) : dialog_; }
+
+QFormLayout* DialogForm::rows() const { return groupRows_ ? groupRows_ : dialogRows_; }
+
+QLineEdit* DialogForm::newEdit(const char* name, const QString& text) const {
+    auto* e = new QLineEdit(text, parent());
+    e->setObjectName(name);
+    return e;
+}
+
+QPushButton* DialogForm::newButton(const char* name, const QString& text) const {
+    auto* b = new QPushButton(text, parent());
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLabel* DialogForm::newLabel(const char* name, const QString& text) const {
+    auto* l = new QLabel(text, parent());
+    if (name) l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* DialogForm::edit(const char* name, const QString& label, const QString& text,
+                            const QString& unit) {
+    QLineEdit* e = newEdit(name, text);
+    if (unit.isEmpty()) rows()->addRow(label, e);
+    else row({e, newLabel(nullptr, unit)}, label);
+    return e;
+}
+
+QCheckBox* DialogForm::check(const char* name, const QString& text, bool on) {
+    auto* c = new QCheckBox(text, parent());
+    c->setObjectName(name);
+    c->setChecked(on);
+    rows()->addRow(c);
+    return c;
+}
+
+QComboBox* DialogForm::combo(const char* name, const QString& label, const QStringList& items,
+                             int index) {
+    auto* c = new QComboBox(parent());
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(index);
+    rows()->addRow(label, c);
+    return c;
+}
+
+RadioGroup* DialogForm::radio(const char* name, const QString& title, const QStringList& items,
+                              int index) {
+    auto* r = new RadioGroup(name, title, items, parent());
+    r->setItemIndex(index);
+    rows()->addRow(r);
+    return r;
+}
+
+QLabel* DialogForm::label(const char* name, const QString& text) {
+    QLabel* l = newLabel(name, text);
+    rows()->addRow(l);
+    return l;
+}
+
+QPushButton* DialogForm::button(const char* name, const QString& text) {
+    QPushButton* b = newButton(name, text);
+    rows()->addRow(b);
+    return b;
+}
+
+void DialogForm::row(std::initializer_list<QWidget*> widgets, const QString& caption) {
+    auto* line = new QHBoxLayout;
+    for (QWidget* w : widgets) line->addWidget(w);
+    line->addStretch();
+    if (caption.isEmpty()) rows()->addRow(line);
+    else rows()->addRow(caption, line);
+}
+
+QPushButton* DialogForm::closeButton(const char* name, const QString& text) {
+    endGroup();
+    auto* b = new QPushButton(text, dialog_);
+    b->setObjectName(name);
+    b->setDefault(true);
+    auto* line = new QHBoxLayout;
+    line->addStretch();
+    line->addWidget(b);
+    outer_->addLayout(line);
+    QObject::connect(b, &QPushButton::clicked, dialog_, &QDialog::accept);
+    return b;
+}
+
+QDialogButtonBox* DialogForm::okCancel() {
+    endGroup();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog_);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog_, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog_, &QDialog::reject);
+    outer_->addWidget(buttons);
+    return buttons;
+}
+
+} // namespace varentis

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+
+class QBoxLayout;
+class QCheckBox;
+class QComboBox;
+class QDialog;
+class QDialogButtonBox;
+class QFormLayout;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace varentis {
+
+class RadioGroup;
+
+// Builds a dialog's controls row by row, each under its designer name: labelled fields,
+// check boxes, drop-down lists, radio groups, buttons, framed groups, and the buttons at
+// the bottom. The dialogs then only say what they hold, not how it is laid out.
+class DialogForm {
+public:
+    // Names the dialog ("TPump") and gives it its caption and a vertical layout.
+    DialogForm(QDialog* dialog, const char* className, const QString& caption);
+
+    // Rows go into a framed group until endGroup().
+    QGroupBox* beginGroup(const char* name, const QString& title);
+    void endGroup();
+
+    // A labelled edit field, with a unit label behind it when `unit` is given.
+    QLineEdit* edit(const char* name, const QString& label, const QString& text,
+                    const QString& unit = {});
+    QCheckBox* check(const char* name, const QString& text, bool on = false);
+    QComboBox* combo(const char* name, const QString& label, const QStringList& items,
+                     int index = 0);
+    RadioGroup* radio(const char* name, const QString& title, const QStringList& items,
+                      int index = 0);
+    QLabel* label(const char* name, const QString& text);
+    // A button on a row of its own.
+    QPushButton* button(const char* name, const QString& text);
+    // Widgets made with `parent()` side by side on one row, after an optional caption.
+    void row(std::initializer_list<QWidget*> widgets, const QString& caption = {});
+    // The widget that new controls belong to: the dialog or the open group.
+    QWidget* parent() const;
+    // Controls for row(): made here, not yet placed.
+    QLineEdit* newEdit(const char* name, const QString& text) const;
+    QPushButton* newButton(const char* name, const QString& text) const;
+    QLabel* newLabel(const char* name, const QString& text) const;
+
+    // The bottom row: a default button at the right that closes the dialog with accept().
+    QPushButton* closeButton(const char* name, const QString& text);
+    // The bottom row: OK and Cancel, which accept and reject the dialog.
+    QDialogButtonBox* okCancel();
+
+private:
+    QFormLayout* rows() const;
+
+    QDialog* dialog_;
+    QBoxLayout* outer_;
+    QFormLayout* dialogRows_;
+    QGroupBox* group_ = nullptr;
+    QFormLayout* groupRows_ = nullptr;
+};
+
+} // namespace varentis
