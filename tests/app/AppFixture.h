@@ -65,12 +65,14 @@ protected:
 
     // Creates the windows in the order of the program's start and shows the main window
     // (its first activation reads the rest of the settings).
-    TSDIAppForm& openWindow(Acquisition::Mode mode = Acquisition::Mode::Inline) {
+    // On `bus` instead of the virtual-clock simulator when given.
+    TSDIAppForm& openWindow(Acquisition::Mode mode = Acquisition::Mode::Inline,
+                            PortBackend* bus = nullptr) {
         app.reset();
-        app = std::make_unique<Application>(iniPath(), sim, mode);
+        app = std::make_unique<Application>(iniPath(), bus ? *bus : sim, mode);
         form = &app->form();
         windows = &app->windows();
-        if (mode == Acquisition::Mode::Inline)
+        if (mode == Acquisition::Mode::Inline && !bus)
             form->acquisition().run().WallClock = [this] { return sim.modelSeconds(); };
         form->show();
         return *form;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace varentis::test {
+
+// How long events wait for the window's thread: another thread posts an event every
+// `interval`, stamped with the time it was posted; the window's thread notes how late each
+// one is when it gets to it. What an operator feels as a sluggish window.
+class EventLateness : public QObject {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit EventLateness(std::chrono::milliseconds interval = std::chrono::milliseconds(10))
+        : interval_(interval) {}
+    ~EventLateness() override { stop(); }
+
+    void start() {
+        running_ = true;
+        poster_ = std::thread([this] {
+            Clock::time_point next = Clock::now();
+            while (running_) {
+                QCoreApplication::postEvent(this, new Stamp(Clock::now()));
+                next += interval_;
+                std::this_thread::sleep_until(next);
+            }
+        });
+    }
+    void stop() {
+        running_ = false;
+        if (poster_.joinable()) poster_.join();
+    }
+
+    // Milliseconds each delivered event waited, in the order they came.
+    const std::vector<double>& waits() const { return waits_; }
+    double quantile(double q) const {
+        if (waits_.empty()) return 0.0;
+        std::vector<double> sorted = waits_;
+        std::sort(sorted.begin(), sorted.end());
+        const auto i = static_cast<std::size_t>(q * static_cast<double>(sorted.size() - 1));
+        return sorted[i];
+    }
+    double worst() const { return waits_.empty() ? 0.0 : *std::max_element(waits_.begin(), waits_.end()); }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != kType) return QObject::event(e);
+        const auto waited = Clock::now() - static_cast<Stamp*>(e)->posted;
+        waits_.push_back(std::chrono::duration<double, std::milli>(waited).count());
+        return true;
+    }
+
+private:
+    static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 17);
+    struct Stamp : QEvent {
+        explicit Stamp(Clock::time_point when) : QEvent(kType), posted(when) {}
+        Clock::time_point posted;
+    };
+
+    std::chrono::milliseconds interval_;
+    std::atomic<bool> running_{false};
+    std::thread poster_;
+    std::vector<double> waits_;
+};
+
+} // namespace varentis::test
