@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <deque>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,7 +30,12 @@ public:
         poster_ = std::thread([this] {
             Clock::time_point next = Clock::now();
             while (running_) {
-                QCoreApplication::postEvent(this, new Stamp(Clock::now()));
+                {
+                    // The stamp goes by a lock of our own, which the thread checker sees.
+                    std::lock_guard lock(mutex_);
+                    stamps_.push_back(Clock::now());
+                }
+                QCoreApplication::postEvent(this, new QEvent(kType));
                 next += interval_;
                 std::this_thread::sleep_until(next);
             }
@@ -53,21 +60,26 @@ public:
 protected:
     bool event(QEvent* e) override {
         if (e->type() != kType) return QObject::event(e);
-        const auto waited = Clock::now() - static_cast<Stamp*>(e)->posted;
+        Clock::time_point posted;
+        {
+            std::lock_guard lock(mutex_);
+            if (stamps_.empty()) return true;
+            posted = stamps_.front();
+            stamps_.pop_front();
+        }
+        const auto waited = Clock::now() - posted;
         waits_.push_back(std::chrono::duration<double, std::milli>(waited).count());
         return true;
     }
 
 private:
     static constexpr QEvent::Type kType = static_cast<QEvent::Type>(QEvent::User + 17);
-    struct Stamp : QEvent {
-        explicit Stamp(Clock::time_point when) : QEvent(kType), posted(when) {}
-        Clock::time_point posted;
-    };
 
     std::chrono::milliseconds interval_;
     std::atomic<bool> running_{false};
     std::thread poster_;
+    std::mutex mutex_;
+    std::deque<Clock::time_point> stamps_;
     std::vector<double> waits_;
 };
 
