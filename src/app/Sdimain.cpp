@@ -306,7 +306,7 @@ RunOptions TSDIAppForm::runOptions() const {
     o.UsingPump = UsingPump->isChecked();
     o.MaxTimeStop = Stopifmaxtime1->isChecked();
     o.DetectorOffDuringPause = Detectoroff->isChecked();
-    o.ThreeElectrodes = windows_ && windows_->threeElectrodes();
+    o.ThreeElectrodes = windows_->threeElectrodes();
     o.PMTVoltage = pmtVoltage_;
     o.Period = periodSeconds_;
     o.CycleTime = cycleTime_;
