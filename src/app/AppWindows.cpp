@@ -26,7 +26,8 @@ void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
     made(colors = new TGColor(mainWindow));
     made(device = new TDeviceDialog(bus, mainWindow));
     made(pmtSetup = new TPMTSetup(mainWindow));
-    made(pump = new TPump(mainWindow));
+    // It works on the driver just made.
+    made(pump = new TPump(*device, mainWindow));
 }
 
 QDialog* AppWindows::deviceDialog() const { return device; }

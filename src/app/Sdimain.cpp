@@ -162,7 +162,11 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     connect(windows.potential->Electrodes, &RadioGroup::itemIndexChanged, this,
             &TSDIAppForm::pushRunOptions);
     connect(PotentiostatButton, &QPushButton::clicked, windows.potential, &QDialog::exec);
-    connect(PumpButton, &QPushButton::clicked, windows.pump, &QDialog::show);
+    connect(PumpButton, &QPushButton::clicked, windows.pump, [pump = windows.pump] {
+        pump->show();
+        pump->raise();
+        pump->activateWindow();
+    });
     connect(Graphsetup1, &QAction::triggered, windows.colors, &QDialog::exec);
     connect(Devicetest1, &QAction::triggered, this, [this] {
         device_->DeviceTest(timerCheck());
