@@ -79,10 +79,10 @@ TEST_F(PmtSetupTest, LimitsActOnTheDriversNumbersWhileTheTypedTextIsWhatIsSaved)
         const char* typed;
         double used; // by the driver
     };
+    // The rules themselves are tabled in the hardware tests; here they act through the fields.
     const Case cases[]{
-        {"MaxVoltage", "2500", 2000}, {"MaxVoltage", "1500", 1500}, {"MaxVoltage", "-5", 0},
-        {"MaxVoltage", "abc", 0},     {"VFactor", "1.2", 1.1},      {"VFactor", "0.85", 0.9},
-        {"VFactor", "1.05", 1.05},    {"MaxVoltage", "2500", 2000}, {"VFactor", "1.2", 1.1},
+        {"MaxVoltage", "abc", 0},    {"VFactor", "0.85", 0.9},
+        {"MaxVoltage", "2500", 2000}, {"VFactor", "1.2", 1.1},
     };
     openSetup([&] {
         for (const Case& c : cases) {
@@ -108,7 +108,6 @@ TEST_F(PmtSetupTest, StoredTextsReachTheDriverThroughTheFieldsAtStart) {
     const Case cases[]{
         {"2500", "0.85", 2000, 0.9},
         {"1000", "1.000", 1000, 1.0}, // the texts the fields start with
-        {"750", "1.05", 750, 1.05},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.maxVoltage);
@@ -180,14 +179,12 @@ TEST_F(PmtSetupTest, ReadCurrentSelectsTheRangeAndShowsTheReadingInItsFormat) {
         const char* shown;
     };
     // Reading = (counts − zero) × nominal scale × factor, nominal scale 4.883 × 10^(−7−item) A.
+    // Every range's format is tabled in the hardware tests.
     const Case cases[]{
-        {4, 2528, "-0.4", "1", "123.46 nA"},     // 2528.4 × 4.883e-11 = 1.2346e-7 A
-        {0, 512, "0", "1.0000", "0.2500 mA"},    // 2.500096e-4 A
-        {5, -614, "0", "1.0006", "-3.000 nA"},   // -2.99996e-9 A
-        {1, 1000, "0", "1", "48.83 uA"},         // 4.883e-5 A
-        {2, 2048, "0", "1", "10.000 uA"},        // 1.0000384e-5 A
-        {3, -100, "0", "1", "-0.0488 uA"},       // -4.883e-8 A
-        {3, 110, "10", "1", "0.0488 uA"},        // the zero is taken off first
+        {4, 2528, "-0.4", "1", "123.46 nA"},   // 2528.4 × 4.883e-11 = 1.2346e-7 A
+        {0, 512, "0", "1.0000", "0.2500 mA"},  // 2.500096e-4 A
+        {5, -614, "0", "1.0006", "-3.000 nA"}, // -2.99996e-9 A
+        {2, 2058, "10", "1", "10.000 uA"},     // the zero is taken off first: 1.0000384e-5 A
     };
     openWindow();
     openSetup([&] {
@@ -198,6 +195,8 @@ TEST_F(PmtSetupTest, ReadCurrentSelectsTheRangeAndShowsTheReadingInItsFormat) {
             type("CZero", c.zero);
             type("CFact", c.factor);
             scriptReading(c.counts);
+            // The detector sits on another range, as a run may leave it.
+            form->device().PMTSetCurrent(PMTRangeFullScale[(c.item + 3) % 6]);
             sim.clearRecord();
             press("Button3");
             EXPECT_EQ(shown("Panel2"), c.shown);
