@@ -178,7 +178,8 @@ TEST_F(PmtSetupTest, ReadCurrentSelectsTheRangeAndShowsTheReadingInItsFormat) {
         const char *zero, *factor;
         const char* shown;
     };
-    // Reading = (counts − zero) × nominal scale × factor, nominal scale 4.883 × 10^(−7−item) A.
+    // Reading = (counts − zero) × nominal scale × factor; nominal scale 4.883e-7 A on "1 mA",
+    // ten times less on each range after it.
     // Every range's format is tabled in the hardware tests.
     const Case cases[]{
         {4, 2528, "-0.4", "1", "123.46 nA"},   // 2528.4 × 4.883e-11 = 1.2346e-7 A

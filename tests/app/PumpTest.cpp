@@ -159,9 +159,10 @@ TEST_F(PumpTest, PumpWindowWorksBesideARunOnTheAcquisitionThread) {
     // presses, then Stop's.
     const Writes& all = sim.registerWrites();
     Writes pumpWrites;
-    std::copy_if(all.begin(), all.end(), std::back_inserter(pumpWrites), [](const RegisterWrite& w) {
-        return w.address == kPumpSpeed || w.address == kPumpDirection;
-    });
+    std::copy_if(all.begin(), all.end(), std::back_inserter(pumpWrites),
+                 [](const RegisterWrite& w) {
+                     return w.address == kPumpSpeed || w.address == kPumpDirection;
+                 });
     pressed.push_back({kPumpDirection, 0});
     EXPECT_EQ(pumpWrites, pressed);
     for (std::size_t i = 0; i + 1 < all.size(); ++i)

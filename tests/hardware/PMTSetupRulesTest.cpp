@@ -36,7 +36,8 @@ TEST(PmtSetupRules, ReadoutUsesTheUnitAndDecimalsOfTheRange) {
         {2.5e-4, 9, "250000.000 nA"}, // an item beyond the list reads as the last
     };
     for (const Case& c : cases)
-        EXPECT_EQ(pmtCurrentReadout(c.amperes, c.item), c.shown) << c.amperes << " A, item " << c.item;
+        EXPECT_EQ(pmtCurrentReadout(c.amperes, c.item), c.shown)
+            << c.amperes << " A, item " << c.item;
 }
 
 } // namespace
