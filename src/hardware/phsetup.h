@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <cstddef>
+
 class QComboBox;
 class QFrame;
 class QGroupBox;
