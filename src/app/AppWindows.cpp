@@ -25,8 +25,9 @@ void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
     made(potential = new TPotential(mainWindow));
     made(colors = new TGColor(mainWindow));
     made(device = new TDeviceDialog(bus, mainWindow));
-    made(pmtSetup = new TPMTSetup(mainWindow));
-    made(pump = new TPump(mainWindow));
+    // Both work on the driver just made.
+    made(pmtSetup = new TPMTSetup(*device, mainWindow));
+    made(pump = new TPump(*device, mainWindow));
 }
 
 QDialog* AppWindows::deviceDialog() const { return device; }

@@ -162,7 +162,12 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     connect(windows.potential->Electrodes, &RadioGroup::itemIndexChanged, this,
             &TSDIAppForm::pushRunOptions);
     connect(PotentiostatButton, &QPushButton::clicked, windows.potential, &QDialog::exec);
-    connect(PumpButton, &QPushButton::clicked, windows.pump, &QDialog::show);
+    connect(PumpButton, &QPushButton::clicked, windows.pump, [pump = windows.pump] {
+        pump->show();
+        pump->raise();
+        pump->activateWindow();
+    });
+    connect(PMTdetectorsetup1, &QAction::triggered, this, &TSDIAppForm::PMTdetectorsetup1Click);
     connect(Graphsetup1, &QAction::triggered, windows.colors, &QDialog::exec);
     connect(Devicetest1, &QAction::triggered, this, [this] {
         device_->DeviceTest(timerCheck());
@@ -195,9 +200,9 @@ void TSDIAppForm::FormActivate() {
         const ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
                                 plot_.Colors, page_};
+        // The texts of "Max voltage" and "Voltage factor" reach the driver through the
+        // setup dialog's change handlers.
         loadActivationSettings(store, targets);
-        device_->PMTMaxVoltage = readNumber(controls_.text("TPMTSetup.MaxVoltage"));
-        device_->PMTVoltageFactor = readNumber(controls_.text("TPMTSetup.VFactor"));
     }
     device_->PMTCalculateCFactors();
     SetPeriod();
@@ -242,6 +247,12 @@ void TSDIAppForm::BitBtn3Click() {
     if (runState() == RunState::Stopped) return;
     acquisition_->stop();
     drainRunEvents();
+}
+
+void TSDIAppForm::PMTdetectorsetup1Click() {
+    // No measurement may run while the detector is being calibrated; a paused one stops too.
+    BitBtn3Click();
+    windows_->pmtSetup->exec();
 }
 
 void TSDIAppForm::drainRunEvents() {

@@ -40,6 +40,7 @@ public:
     void BitBtn1Click(); // Run
     void BitBtn2Click(); // Pause
     void BitBtn3Click(); // Stop
+    void PMTdetectorsetup1Click(); // stops the run, then the PMT detector setup
     void FormKeyDown(int key);
     void Redraw();
     void XYFactors() { plot_.XYFactors(); }

@@ -4,15 +4,78 @@
 #include "hardware/Registers.h"
 #include "hardware/TDevice.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace varentis {
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+// A double as the decimal number it was read from: the shortest digits that give it back,
+// value = ±digits × 10^exponent.
+struct DecimalValue {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    bool negative = false;
+};
+
+DecimalValue decimalOf(double value) {
+    DecimalValue d;
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const char* p = buf;
+    const char* end = res.ptr;
+    if (p < end && *p == '-') d.negative = true, ++p;
+    int fractionDigits = 0;
+    bool inFraction = false;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p == '.') inFraction = true;
+        else {
+            d.digits = d.digits * 10 + static_cast<std::uint64_t>(*p - '0');
+            if (inFraction) ++fractionDigits;
+        }
+    }
+    int exponent = 0;
+    if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
+    d.exponent = exponent - fractionDigits;
+    return d;
+}
+
+// The product of two decimals rounded to the nearest integer, halves to the even one,
+// worked out exactly; magnitudes beyond `cap` give `cap`.
+std::int64_t roundedProduct(const DecimalValue& a, const DecimalValue& b, std::int64_t cap) {
+    const Wide product = static_cast<Wide>(a.digits) * b.digits; // below 10^34
+    const int exponent = a.exponent + b.exponent;
+    Wide rounded = 0;
+    if (exponent >= 0) {
+        rounded = product;
+        for (int i = 0; i < exponent && rounded <= static_cast<Wide>(cap); ++i) rounded *= 10;
+    } else if (exponent >= -38) { // 10^38 still fits
+        Wide scale = 1;
+        for (int i = 0; i < -exponent; ++i) scale *= 10;
+        const Wide whole = product / scale;
+        const Wide twiceRest = 2 * (product % scale);
+        rounded = whole + ((twiceRest > scale || (twiceRest == scale && (whole & 1))) ? 1 : 0);
+    } // else the product is below 10^-4 and rounds to 0
+    const std::int64_t magnitude =
+        rounded > static_cast<Wide>(cap) ? cap : static_cast<std::int64_t>(rounded);
+    return a.negative != b.negative ? -magnitude : magnitude;
+}
+
+} // namespace
 
 int pmtVoltageCode(double voltage, double maxVoltage, double voltageFactor) {
     double v = voltage;
     if (!(v >= 0.0)) v = 0.0;
     if (v > maxVoltage) v = maxVoltage;
-    std::int64_t code = rnd(kPmtZeroVoltCode - v * voltageFactor);
+    if (!std::isfinite(v) || !std::isfinite(voltageFactor)) return kPmtZeroVoltCode;
+    // Voltage and factor are decimal texts the operator typed. In doubles 1100 × 1.005 comes
+    // out a hair above 1105.5 and would round up; as decimals it is exactly the half, which
+    // goes to the even code. 2048 is even, so rounding 2048 − x is 2048 minus x rounded.
+    std::int64_t code =
+        kPmtZeroVoltCode - roundedProduct(decimalOf(v), decimalOf(voltageFactor), 1'000'000);
     if (code < 0) code = 0;
     if (code > 4095) code = 4095;
     return static_cast<int>(code);

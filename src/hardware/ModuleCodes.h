@@ -7,7 +7,9 @@
 namespace varentis {
 
 // High-voltage code for `voltage` (V): limited to 0 .. maxVoltage, then 2048 − V × factor,
-// limited to 0 .. 4095. A voltage that is not a number counts as 0 V.
+// limited to 0 .. 4095. A voltage that is not a number counts as 0 V. V × factor is worked
+// out on the decimals the two numbers were read from, so a product that is exactly a half
+// goes to the even code as it would on paper.
 int pmtVoltageCode(double voltage, double maxVoltage, double voltageFactor);
 
 // The most sensitive PMT range (0..5) whose full scale holds |current|; range 0 above 1 mA.

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,7 +30,7 @@ QGroupBox* DialogForm::beginGroup(const char* name, const QString& title) {
     group_->setObjectName(name);
     groupRows_ = new QFormLayout(group_);
     dialogRows_->addRow(group_);
-    return group_;
+    return static_cast<QGroupBox*>(group_);
 }
 
 void DialogForm::endGroup() {
@@ -134,6 +135,58 @@ QDialogButtonBox* DialogForm::okCancel() {
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog_, &QDialog::reject);
     outer_->addWidget(buttons);
     return buttons;
+}
+
+QFrame* DialogForm::beginPanel(const char* name, bool placed) {
+    endGroup();
+    auto* panel = new QFrame(dialog_);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    group_ = panel;
+    groupRows_ = new QFormLayout(panel);
+    if (placed) dialogRows_->addRow(panel);
+    return panel;
+}
+
+void DialogForm::line(QLabel* caption, std::initializer_list<QWidget*> left,
+                      std::initializer_list<QWidget*> right) {
+    auto* line = new QHBoxLayout;
+    for (QWidget* w : left) line->addWidget(w);
+    line->addStretch();
+    for (QWidget* w : right) line->addWidget(w);
+    if (caption) rows()->addRow(caption, line);
+    else rows()->addRow(line);
+}
+
+QLabel* DialogForm::newHeading(const char* name, const QString& text) const {
+    QLabel* l = newLabel(name, text);
+    QFont bold = l->font();
+    bold.setBold(true);
+    l->setFont(bold);
+    return l;
+}
+
+QLabel* DialogForm::newReadout(const char* name, const QString& text) const {
+    QLabel* l = newHeading(name, text);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setAlignment(Qt::AlignCenter);
+    l->setMargin(2);
+    QPalette yellow = l->palette();
+    yellow.setColor(QPalette::Window, QColor(255, 255, 192));
+    yellow.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(yellow);
+    l->setAutoFillBackground(true);
+    // Room for a reading such as "-123.456 nA" before any has been taken.
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString(12, '0')) + 8);
+    return l;
+}
+
+QComboBox* DialogForm::newCombo(const char* name, const QStringList& items, int index) const {
+    auto* c = new QComboBox(parent());
+    c->setObjectName(name);
+    c->addItems(items);
+    c->setCurrentIndex(index);
+    return c;
 }
 
 } // namespace varentis

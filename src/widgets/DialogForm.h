@@ -11,6 +11,7 @@ class QComboBox;
 class QDialog;
 class QDialogButtonBox;
 class QFormLayout;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -58,13 +59,27 @@ public:
     // The bottom row: OK and Cancel, which accept and reject the dialog.
     QDialogButtonBox* okCancel();
 
+    // Rows go into a sunken panel until endGroup(). A panel that is not `placed` here is
+    // placed by the caller, once its rows are done, as a widget of a row of its own.
+    QFrame* beginPanel(const char* name, bool placed = true);
+    // One row: a caption label made with newLabel() (or none), the `left` widgets at the left
+    // and the `right` widgets at the right edge.
+    void line(QLabel* caption, std::initializer_list<QWidget*> left,
+              std::initializer_list<QWidget*> right = {});
+    // A label in bold, the heading of the rows below it.
+    QLabel* newHeading(const char* name, const QString& text) const;
+    // A read-out: bold text on a light-yellow sunken panel.
+    QLabel* newReadout(const char* name, const QString& text) const;
+    // A drop-down list for line(), not yet placed.
+    QComboBox* newCombo(const char* name, const QStringList& items, int index = 0) const;
+
 private:
     QFormLayout* rows() const;
 
     QDialog* dialog_;
     QBoxLayout* outer_;
     QFormLayout* dialogRows_;
-    QGroupBox* group_ = nullptr;
+    QWidget* group_ = nullptr; // the open group or panel
     QFormLayout* groupRows_ = nullptr;
 };
 

@@ -1,9 +1,12 @@
 #include "SimFixture.h"
 
+#include "core/NumberText.h"
 #include "hardware/ModuleCodes.h"
 #include "hardware/Registers.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace varentis::test {
 namespace {
@@ -26,6 +29,47 @@ TEST(PmtCodes, VoltageCodeLimitsAndRounding) {
     for (const Case& c : cases)
         EXPECT_EQ(pmtVoltageCode(c.volts, c.max, c.factor), c.code)
             << c.volts << " V, max " << c.max << ", factor " << c.factor;
+}
+
+// Typed voltages and factors whose product is exactly a half: in doubles 1100 × 1.005 is a
+// hair above 1105.5 and 1500 × 1.001 a hair above 1501.5; on paper both go to the even code.
+TEST(PmtCodes, VoltageCodeDecidesHalvesOnTheTypedDecimals) {
+    struct Case {
+        const char *volts, *max, *factor;
+        int code;
+    };
+    const Case cases[]{
+        {"1100", "2000", "1.005", 942}, {"1500", "2000", "1.001", 546},
+        {"1900", "2000", "1.005", 138}, {"750", "2000", "1.05", 1260},
+        {"0.5", "2000", "1", 2048},     {"2.5", "2000", "1.000", 2046},
+        {"2500", "1500", "1.001", 546}, // the voltage is first limited to the maximum
+        {"100.5", "2000", "-1", 2148},  {"1e3", "2e3", "0.9995", 1048},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(pmtVoltageCode(readNumber(c.volts), readNumber(c.max), readNumber(c.factor)),
+                  c.code)
+            << c.volts << " V, max " << c.max << ", factor " << c.factor;
+}
+
+// Every factor the setup dialog lets through with three decimals, at every whole voltage,
+// against the same sum in integers: 2048 − V × k / 1000, halves to even.
+TEST(PmtCodes, VoltageCodeMatchesIntegerArithmeticOverTheWholeFactorRange) {
+    int mismatches = 0;
+    for (int k = 900; k <= 1100; ++k) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%d.%03d", k / 1000, k % 1000);
+        const double factor = readNumber(buf);
+        for (int volts = 0; volts <= 2000; ++volts) {
+            const long milli = static_cast<long>(volts) * k; // V × factor in thousandths
+            long whole = milli / 1000;
+            const long rest = milli % 1000;
+            if (rest > 500 || (rest == 500 && whole % 2 == 1)) ++whole;
+            const long expected = std::clamp(2048 - whole, 0L, 4095L);
+            if (pmtVoltageCode(volts, 2000, factor) != expected && ++mismatches <= 5)
+                ADD_FAILURE() << volts << " V, factor " << buf << ": expected " << expected;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(PmtCodes, RangeIsTheMostSensitiveThatHoldsTheCurrent) {
