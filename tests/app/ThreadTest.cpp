@@ -141,10 +141,10 @@ TEST_F(ThreadTest, APausedRunDoesNotKeepAProcessorBusy) {
     const double pausedFrom = processCpuSeconds();
     spin(500);
     const double paused = processCpuSeconds() - pausedFrom;
-    // Running, the busy loop takes nearly a whole processor by design; paused, one reading
-    // per tick is all.
-    EXPECT_GT(running, 0.2);
-    EXPECT_LT(paused, 0.1);
+    // Running, the busy loop takes nearly a whole processor by design (less when other work
+    // shares the machine); paused, one reading per tick is all.
+    EXPECT_GT(running, 4 * paused) << "running " << running << " s, paused " << paused << " s";
+    EXPECT_LT(paused, 0.05);
     EXPECT_FALSE(panel("Panel7").isEmpty()) << "the live reading shows in the pause";
     click("BitBtn3");
     app.reset(); // before the simulator it runs on
