@@ -29,8 +29,7 @@ constexpr SimFaultName kSimFaults[]{
     {"no-pump", SimPump, 0, "pump controller absent"},
     {"timer-not-counting", 0, SimTimerNotCounting, "the timer does not count"},
     {"timer-not-clearing", 0, SimTimerNotClearing, "the timer cannot be cleared"},
-    {"conversion-not-finishing", 0, SimConversionNotFinishing,
-     "the cell-current conversion never finishes"},
+    {"conversion-not-finishing", 0, SimConversionNotFinishing, "the cell current never converts"},
     {"pmt-over-range", 0, SimPmtOverRange, "the PMT detector reads over range"},
 };
 
@@ -107,8 +106,10 @@ bool parseSimFaults(std::string_view list, SimOptions* sim, std::string* error) 
 
 std::string simFaultHelp() {
     std::string out;
-    for (const SimFaultName& f : kSimFaults)
-        out += "  " + std::string(f.name) + ": " + std::string(f.meaning) + "\n";
+    for (const SimFaultName& f : kSimFaults) {
+        if (!out.empty()) out += '\n';
+        out += std::string(f.name) + ": " + std::string(f.meaning);
+    }
     return out;
 }
 

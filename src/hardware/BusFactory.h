@@ -28,7 +28,7 @@ bool parseSimSpeed(std::string_view text, double* factor);
 // *error that lists the names.
 bool parseSimFaults(std::string_view list, SimOptions* sim, std::string* error);
 
-// The fault names with what each does, one line each, for --help.
+// The fault names with what each does, a line each (no line break after the last), for --help.
 std::string simFaultHelp();
 
 } // namespace varentis

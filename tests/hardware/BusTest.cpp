@@ -345,7 +345,7 @@ TEST(Factory, SimFaults) {
     std::string line;
     int names = 0;
     while (std::getline(help, line)) {
-        const std::string name = line.substr(2, line.find(':') - 2);
+        const std::string name = line.substr(0, line.find(':'));
         EXPECT_TRUE(parseSimFaults(name, &o, nullptr)) << name;
         ++names;
     }
