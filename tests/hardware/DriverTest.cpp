@@ -496,6 +496,20 @@ TEST_F(DeviceTest, PotentiostatIdentityBitZeroIsIgnoredAndSpanBoardReadOnlyAfter
         EXPECT_NE(sim.portAccesses()[i], (PortAccess{true, 0x378, 0x96}));
 }
 
+TEST_F(DeviceTest, SimulatedPotentiostatOfEitherIdentityAnswersAndAForeignOneDoesNot) {
+    for (std::uint8_t identity : {0xA6, 0xA7, 0xA5, 0x26}) {
+        SimOptions o = testSimOptions();
+        o.potentiostatIdentity = identity;
+        SimulatedInstrument board(o);
+        TDevice onBoard(board);
+        const bool ours = identity == 0xA6 || identity == 0xA7;
+        EXPECT_EQ(onBoard.TestModules().Potentiostat, ours) << int(identity);
+        const auto ops = registerOps(board.portAccesses());
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "R 96"), ours ? 1 : 0)
+            << "the acquisition board is asked only after the potentiostat, " << int(identity);
+    }
+}
+
 TEST_F(DeviceTest, SimulatedTimerFaultsFailTheirOwnStep) {
     // Not counting: cleared to 0, then still 0 after the ten starts.
     SimOptions o = testSimOptions();
