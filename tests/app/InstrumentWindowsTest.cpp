@@ -385,16 +385,4 @@ TEST_F(PotentialWindowTest, CycleTimeChangeReparsesTheProgram) {
     EXPECT_EQ(schedule().EndTimes, (std::vector<double>{10, 20, 20}));
 }
 
-TEST_F(PotentialWindowTest, UntickedPotentiostatLeavesTheCellAlone) {
-    openWindow();
-    control<QCheckBox>("UsingPotentiostat")->setChecked(false);
-    panel("Panel9");
-    startRun();
-    ticks(5);
-    click("BitBtn3");
-    for (std::uint8_t address : {0x74, 0x94, 0x95, 0x96, 0x97})
-        EXPECT_EQ(writesTo(sim, address), 0) << int(address);
-    EXPECT_TRUE(form->store().Currents.empty());
-}
-
 } // namespace
