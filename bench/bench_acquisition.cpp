@@ -6,7 +6,10 @@
 // (a) the simulated instrument without pacing: passes run flat out, the simulator's
 //     decoding included;
 // (b) a backend that only hands back fixed bytes, with a timer that moves 1 µs per port
-//     access like a legacy port: what is left is the program's own cost.
+//     access like a legacy port: what is left is the program's own cost;
+// (c) the same with the potentiostat in use: a cell-current conversion in every pass, which
+//     the fixed backend finishes at once;
+// (d) the same with a conversion that never finishes: the wait's bound of 100 reads.
 #include "hardware/PortBackend.h"
 #include "hardware/Registers.h"
 #include "hardware/SimulatedInstrument.h"
@@ -62,10 +65,12 @@ public:
         case kTimerStart: return static_cast<std::uint8_t>(latched_ >> 8);
         case kTimerClear: return static_cast<std::uint8_t>(latched_ >> 16);
         case kTimerByte3: return static_cast<std::uint8_t>(latched_ >> 24);
+        case kEcellCodeLow: return conversionHigh;
         default: return 0x5A;
         }
     }
     std::uint64_t accesses = 0;
+    std::uint8_t conversionHigh = 0x07; // 0x10 or more: still converting
 
 private:
     std::uint8_t address_ = 0;
@@ -94,7 +99,7 @@ struct Figures {
 
 // Starts a run and times `ticks` acquisition ticks; `accesses` reads the access count.
 template <typename Accesses>
-Figures measure(PortBackend& bus, int ticks, Accesses accesses) {
+Figures measure(PortBackend& bus, int ticks, Accesses accesses, bool potentiostat = false) {
     TDevice dev(bus);
     dev.PMTMaxVoltage = 1000;
     dev.PMTVoltageFactor = 1.0;
@@ -107,8 +112,9 @@ Figures measure(PortBackend& bus, int ticks, Accesses accesses) {
     auto programs = std::make_shared<RunPrograms>();
     programs->Pump = oneStepPumpSchedule(50.0, options.CycleTime);
     options.Programs = programs;
-    options.UsingPotentiostat = false;
-    run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period), false));
+    options.UsingPotentiostat = potentiostat;
+    run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period),
+                                           potentiostat));
 
     const std::uint64_t accessesBefore = accesses();
     const auto start = std::chrono::steady_clock::now();
@@ -133,6 +139,9 @@ int main() {
 
     FixedBytesBackend fixed;
     const Figures b = measure(fixed, 50, [&] { return fixed.accesses; });
+    const Figures c = measure(fixed, 50, [&] { return fixed.accesses; }, true);
+    fixed.conversionHigh = 0x1F;
+    const Figures d = measure(fixed, 50, [&] { return fixed.accesses; }, true);
 
     std::printf("acquisition tick of %.0f ms\n", RunControl::kTickSeconds * 1000);
     std::printf("(a) simulator, unpaced:             %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
@@ -141,9 +150,21 @@ int main() {
     std::printf("(b) fixed bytes, 1 us/access timer: %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
                 "accesses/pass\n",
                 b.passesPerTick, b.nsPerPass, b.accessesPerPass);
-    const double legacyNs = b.accessesPerPass * kLegacyAccessNs;
-    std::printf("legacy port: %.1f us of port accesses per pass; program's own %.1f ns per pass "
-                "(backend calls included) = %.2f %% of a pass (target below 5 %%)\n",
-                legacyNs / 1000, b.nsPerPass, 100.0 * b.nsPerPass / (legacyNs + b.nsPerPass));
+    std::printf("(c) (b) with the cell current read: %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
+                "accesses/pass\n",
+                c.passesPerTick, c.nsPerPass, c.accessesPerPass);
+    std::printf("(d) (c), conversion never ends:     %8.0f passes/tick  %7.1f ns/pass  %5.1f port "
+                "accesses/pass\n",
+                d.passesPerTick, d.nsPerPass, d.accessesPerPass);
+    bool met = true;
+    for (const auto& [name, f] : {std::pair{"(b)", b}, std::pair{"(c)", c}}) {
+        const double legacyNs = f.accessesPerPass * kLegacyAccessNs;
+        const double share = 100.0 * f.nsPerPass / (legacyNs + f.nsPerPass);
+        std::printf("%s legacy port: %.1f us of port accesses per pass; program's own %.1f ns per "
+                    "pass (backend calls included) = %.2f %% of a pass (target below 5 %%)\n",
+                    name, legacyNs / 1000, f.nsPerPass, share);
+        met = met && share < 5.0;
+    }
+    if (!met) std::printf("TARGET MISSED: the program's own work is 5 %% of a pass or more\n");
     return 0;
 }

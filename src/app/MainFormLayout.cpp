@@ -266,9 +266,9 @@ void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {
     auto* pot = new QGroupBox(p);
     pot->setObjectName("GroupBox3");
     pot->setGeometry(4, 232, 193, 92);
-    PotentiostatButton = new QPushButton("Potentiostat", p);
-    PotentiostatButton->setObjectName("PotentiostatButton");
-    PotentiostatButton->setGeometry(10, 238, 85, 23);
+    Button1 = new QPushButton("Potentiostat", p);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(10, 238, 85, 23);
     check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
     check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 180);
     check(DrawCurrent, "DrawCurrent", "Draw current", false, 10, 280, 180);

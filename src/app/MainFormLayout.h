@@ -38,7 +38,7 @@ public:
     QLineEdit *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;
     QLabel* Label11;
-    QPushButton *PotentiostatButton, *PumpButton;
+    QPushButton *Button1, *PumpButton; // Button1: "Potentiostat"
     QCheckBox *UsingPotentiostat, *ShowPotential, *DrawCurrent;
     QCheckBox *ShowPump, *UsingPump, *ShowValves, *UsingValves;
     QLineEdit *PotentialEdit, *PumpEdit;

@@ -22,6 +22,9 @@ void MainRunView::showRunState(RunState state) {
     form_.Pause1->setEnabled(running);
     form_.BitBtn3->setEnabled(running || paused);
     form_.Stop1->setEnabled(running || paused);
+    // The device test stops, clears and restarts the programmable timer: never on a run's
+    // time base.
+    form_.Devicetest1->setEnabled(!running && !paused);
     if (running) form_.Panel5->setText("Measuring");
     else if (paused) form_.Panel5->setText("Pause");
     else form_.Panel5->setText(Zoomed ? "Zoom" : "");

@@ -10,6 +10,7 @@
 #include "hardware/devices.h"
 #include "hardware/phsetup.h"
 #include "hardware/pumps.h"
+#include "measurement/PotentialProgram.h"
 #include "measurement/potentials.h"
 #include "printing/margins.h"
 #include "printing/printwn.h"
@@ -103,8 +104,9 @@ void TSDIAppForm::connectHandlers() {
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TSDIAppForm::SetPeriod);
     connect(Edit10, &QLineEdit::textChanged, this, &TSDIAppForm::Edit10Change);
     connect(Edit9, &QLineEdit::textChanged, this, &TSDIAppForm::Edit9Change);
-    for (QLineEdit* e : {Edit2, Edit3, Edit4, Edit5, Edit7, Edit8, PumpEdit, PotentialEdit})
+    for (QLineEdit* e : {Edit2, Edit3, Edit4, Edit5, Edit7, Edit8, PumpEdit})
         connect(e, &QLineEdit::textChanged, this, &TSDIAppForm::Redraw);
+    connect(PotentialEdit, &QLineEdit::textChanged, this, &TSDIAppForm::PotentialEditChange);
     for (QComboBox* c : {ComboBox1, ComboBox2, ComboBox4})
         connect(c, &QComboBox::currentIndexChanged, this, &TSDIAppForm::Redraw);
     connect(Memo2, &QPlainTextEdit::textChanged, this, &TSDIAppForm::Redraw);
@@ -161,7 +163,8 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     connect(windows.potential, &TPotential::axesChanged, this, &TSDIAppForm::Redraw);
     connect(windows.potential->Electrodes, &RadioGroup::itemIndexChanged, this,
             &TSDIAppForm::pushRunOptions);
-    connect(PotentiostatButton, &QPushButton::clicked, windows.potential, &QDialog::exec);
+    connect(Button1, &QPushButton::clicked, this, &TSDIAppForm::Button1Click);
+    connect(Potentiostatsetup1, &QAction::triggered, this, &TSDIAppForm::Button1Click);
     connect(PumpButton, &QPushButton::clicked, windows.pump, [pump = windows.pump] {
         pump->show();
         pump->raise();
@@ -206,6 +209,9 @@ void TSDIAppForm::FormActivate() {
     }
     device_->PMTCalculateCFactors();
     SetPeriod();
+    // The program text and the cycle time may both have come with the settings unchanged,
+    // which fires no change handler.
+    potentialSchedule_ = parsePotentialProgram(PotentialEdit->text().toStdString(), cycleTime_);
     DrawGraph();
     runView_.Zoomed = false;
     runView_.showRunState(RunState::Stopped);
@@ -360,7 +366,25 @@ void TSDIAppForm::Edit10Change() {
     const double cycle = fieldValue(Edit10);
     if (cycle > 0.0) cycleTime_ = cycle;
     pushRunOptions();
+    // Items without a time end at the cycle time: the program follows it.
+    PotentialEditChange();
+}
+
+void TSDIAppForm::PotentialEditChange() {
+    potentialSchedule_ = parsePotentialProgram(PotentialEdit->text().toStdString(), cycleTime_);
     Redraw();
+}
+
+void TSDIAppForm::Button1Click() {
+    TPotential& dialog = *windows_->potential;
+    dialog.ShowPotential->setChecked(ShowPotential->isChecked());
+    dialog.DrawCurrent->setChecked(DrawCurrent->isChecked());
+    dialog.PotentialEdit->setText(PotentialEdit->text());
+    dialog.exec();
+    // Taken back however the dialog was closed, its close box included.
+    ShowPotential->setChecked(dialog.ShowPotential->isChecked());
+    DrawCurrent->setChecked(dialog.DrawCurrent->isChecked());
+    PotentialEdit->setText(dialog.PotentialEdit->text());
 }
 
 void TSDIAppForm::Edit9Change() {
@@ -381,10 +405,10 @@ void TSDIAppForm::Timer2Timer() {
 void TSDIAppForm::DrawGraph() {
     // The programs are parsed afresh at every full redraw, also during a run: the run takes
     // them at its next tick. One step for the whole cycle until the program texts are parsed.
+    // The potential program was parsed when its text or the cycle time changed.
     auto programs = std::make_shared<RunPrograms>();
     programs->Pump = oneStepPumpSchedule(fieldValue(PumpEdit), cycleTime_);
-    programs->Potential =
-        oneStepPotentialSchedule(fieldValue(PotentialEdit) * PotentialUnitFactor, cycleTime_);
+    programs->Potential = potentialSchedule_;
     programs_ = std::move(programs);
     plot_.DrawGraph(programs_, cycleTime_, periodSeconds_);
     pushRunOptions();

@@ -50,6 +50,10 @@ public:
     }
     void SetPeriod();
     void Edit10Change();
+    // Parses the potential program into PotentialSchedule and asks for a redraw.
+    void PotentialEditChange();
+    // The potential window: the program and the two graph boxes go in and come back.
+    void Button1Click();
     void Edit9Change();
     // One tick of the acquisition timer, when the run is driven tick by tick (tests); the
     // program's ticks come from the acquisition thread.
@@ -140,6 +144,7 @@ private:
     AppWindows* windows_ = nullptr;
     TDevice* device_ = nullptr;
     std::shared_ptr<const RunPrograms> programs_ = std::make_shared<const RunPrograms>();
+    PotentialSchedule potentialSchedule_;
     double periodSeconds_ = 0.1;
     double cycleTime_ = 30.0;
     double pmtVoltage_ = 100.0;

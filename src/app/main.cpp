@@ -45,6 +45,11 @@ int main(int argc, char** argv) {
     QCommandLineOption trace("bus-trace", "Write one line per port access to FILE.", "FILE");
     QCommandLineOption speed("sim-speed", "Run the simulated instrument FACTOR times faster.",
                              "FACTOR", "1");
+    QCommandLineOption fault(
+        "sim-fault",
+        "Give the simulated instrument faults, names separated by commas:\n" +
+            QString::fromStdString(simFaultHelp()),
+        "LIST");
     QCommandLineOption ini("ini", "Settings file (default: varnts.ini beside the program).",
                            "FILE");
     QCommandLineOption run("run", "Start a run and stop it after SECONDS of measurement time.",
@@ -53,7 +58,7 @@ int main(int argc, char** argv) {
                                     "opening the FILE argument).",
                             "FILE");
     QCommandLineOption quit("quit", "Close the program when the batch work is done.");
-    parser.addOptions({bus, trace, speed, ini, run, save, quit});
+    parser.addOptions({bus, trace, speed, fault, ini, run, save, quit});
     parser.addPositionalArgument("FILE", "Data file (*.vrd) to open at start.", "[FILE]");
     parser.process(app);
     QApplication::setWindowIcon(programIcon());
@@ -70,6 +75,18 @@ int main(int argc, char** argv) {
     if (!parseSimSpeed(parser.value(speed).toStdString(), &sim.speed)) {
         std::fprintf(stderr, "varentis: --sim-speed needs a positive number\n");
         return 2;
+    }
+    if (parser.isSet(fault)) {
+        if (!parser.value(bus).isEmpty() && parser.value(bus) != "sim") {
+            std::fprintf(stderr, "varentis: --sim-fault needs the simulated instrument\n");
+            return 2;
+        }
+        for (const QString& list : parser.values(fault)) {
+            if (!parseSimFaults(list.toStdString(), &sim, &error)) {
+                std::fprintf(stderr, "varentis: %s\n", error.c_str());
+                return 2;
+            }
+        }
     }
     std::unique_ptr<PortBackend> backend =
         makePortBackend(parser.value(bus).toStdString(), sim, &error);

@@ -23,4 +23,12 @@ std::unique_ptr<PortBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
 // Reads a --sim-speed FACTOR: a positive number; anything else gives false.
 bool parseSimSpeed(std::string_view text, double* factor);
 
+// Reads a --sim-fault LIST, names separated by commas, into the simulator's absent modules
+// and faults (added to what `sim` holds). An unknown name gives false and a message in
+// *error that lists the names.
+bool parseSimFaults(std::string_view list, SimOptions* sim, std::string* error);
+
+// The fault names with what each does, a line each (no line break after the last), for --help.
+std::string simFaultHelp();
+
 } // namespace varentis

@@ -56,18 +56,31 @@ void FlowCell::inject(double seconds) {
     if (plugs_.size() < p_.maxPlugs) plugs_.push_back(0.0);
 }
 
+void FlowCell::setElectrode(bool on, double volts) { emission_ = on ? emission(volts) : 0.0; }
+
+double FlowCell::cellCurrent(double volts) const {
+    const double overpotential = volts - p_.equilibriumPotential;
+    return p_.exchangeCurrent *
+           (std::exp(overpotential / p_.anodicSlope) - std::exp(-overpotential / p_.cathodicSlope));
+}
+
+double FlowCell::emission(double volts) const {
+    return 1.0 / (1.0 + std::exp(-(volts - p_.emissionMidpoint) / p_.emissionWidth));
+}
+
 double FlowCell::light(double seconds) {
     flowUntil(seconds);
-    double value = p_.darkCurrent + p_.background;
+    const double value = p_.darkCurrent + p_.background;
     if (peaks_.empty()) return value;
     // A peak older than a dozen decay times adds nothing visible any more.
     const double forget = 12.0 * p_.decaySeconds;
     std::erase_if(peaks_, [&](double arrival) { return seconds - arrival > forget; });
+    double plugs = 0.0;
     for (double arrival : peaks_) {
         const double age = seconds - arrival;
-        if (age > 0) value += p_.peakHeight * shapeNorm_ * shape(age, p_.riseSeconds, p_.decaySeconds);
+        if (age > 0) plugs += p_.peakHeight * shapeNorm_ * shape(age, p_.riseSeconds, p_.decaySeconds);
     }
-    return value;
+    return value + emission_ * plugs;
 }
 
 } // namespace varentis

@@ -4,8 +4,10 @@
 #include "hardware/Registers.h"
 #include "hardware/TDevice.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace varentis {
 
@@ -86,6 +88,46 @@ std::uint8_t pmtRangeFor(double current) {
     std::uint8_t r = 5;
     while (r > 0 && magnitude > PMTRangeFullScale[r]) --r;
     return r;
+}
+
+namespace {
+// Relative distance within which two values that stand for typed decimals count as equal.
+constexpr double kDecimalTolerance = 8 * std::numeric_limits<double>::epsilon();
+
+bool nearlyEqual(double a, double b) {
+    return std::fabs(a - b) <= kDecimalTolerance * std::max(std::fabs(a), std::fabs(b));
+}
+} // namespace
+
+std::uint8_t rangeForFullScale(std::span<const double> fullScales, double current) {
+    if (fullScales.empty()) return 0;
+    const double magnitude = std::fabs(current);
+    auto r = static_cast<std::uint8_t>(fullScales.size() - 1);
+    while (r > 0 && magnitude > fullScales[r] && !nearlyEqual(magnitude, fullScales[r])) --r;
+    return r;
+}
+
+std::uint8_t ecellRangeFor(double current) {
+    return rangeForFullScale(EcellRangeFullScale, current);
+}
+
+EcellPotentialCode ecellPotentialCode(double volts) {
+    if (std::isnan(volts)) volts = 0.0;
+    EcellPotentialCode c;
+    c.wideSpan = !(std::fabs(volts) < 2.0);
+    // A typed potential that lies exactly halfway between two codes gives exactly the half
+    // here, so it rounds to even as in decimals: 1024 × E only shifts the exponent, and the
+    // error of 409.6 × E vanishes when the sum near 2048 is rounded.
+    double v = c.wideSpan ? 409.6 * volts + kEcellZeroVoltCode : 1024.0 * volts + kEcellZeroVoltCode;
+    if (!(v >= 0.0)) v = 0.0;
+    if (v > 4095.0) v = 4095.0;
+    c.code = static_cast<int>(rnd(v));
+    return c;
+}
+
+double ecellReadingCurrent(std::uint16_t raw, std::uint8_t range) {
+    const std::size_t r = std::min<std::size_t>(range, EcellScale.size() - 1);
+    return (kEcellZeroVoltCode - static_cast<int>(raw)) * EcellScale[r];
 }
 
 std::uint8_t pumpSpeedCode(double speedPercent) {

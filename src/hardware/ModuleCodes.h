@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Conversions between SI values and the codes the modules take. Rounding is to the
 // nearest integer with halves to the even one, as everywhere the program talks to hardware.
@@ -21,5 +22,31 @@ std::uint8_t pumpSpeedCode(double speedPercent);
 
 // Pump direction register value: 1 forward, 3 reverse, 0 for 0 (or not a number).
 std::uint8_t pumpDirectionCode(double speedPercent);
+
+// The most sensitive range whose full scale holds |current|, from a table of full scales that
+// runs from the least sensitive range (index 0) to the most sensitive; index 0 when the
+// current exceeds them all, the last index for a current that is not a number. A current
+// equal to a full scale selects that range, as exact decimal arithmetic decides it: the
+// currents come from typed limits times unit factors (100 × 1e-9 A is a little above the
+// double 1e-7), so a few units in the last place above a full scale still count as equal.
+std::uint8_t rangeForFullScale(std::span<const double> fullScales, double current);
+
+// The most sensitive potentiostat range (0..6) whose full scale holds |current|.
+std::uint8_t ecellRangeFor(double current);
+
+// The potentiostat's potential code and span for `volts`: the narrow span (±2 V, 1024 counts
+// per volt) below 2 V in magnitude, else the wide one (±5 V, 409.6 counts per volt); 2048 is
+// 0 V, limited to 0 .. 4095, rounded with halves to even. A potential that is not a number
+// counts as 0 V.
+struct EcellPotentialCode {
+    int code = 2048;
+    bool wideSpan = false;
+    bool operator==(const EcellPotentialCode&) const = default;
+};
+EcellPotentialCode ecellPotentialCode(double volts);
+
+// Cell current of a reading word: (2048 − raw) × EcellScale of `range` (A); a reading below
+// 2048 is a positive current. A range beyond the table counts as the last one.
+double ecellReadingCurrent(std::uint16_t raw, std::uint8_t range);
 
 } // namespace varentis

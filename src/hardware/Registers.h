@@ -44,6 +44,18 @@ inline constexpr std::uint16_t kReadingOverRange = 0x2000;
 inline constexpr std::uint16_t kReadingPositive = 0x4000;
 inline constexpr int kReadingFullCount = 4095;
 
+inline constexpr std::uint8_t kEcellCellOff = 0;
+inline constexpr std::uint8_t kEcellTwoElectrodes = 1;
+inline constexpr std::uint8_t kEcellThreeElectrodes = 7;
+inline constexpr std::uint8_t kEcellModeBits = 0x1F; // bits 5..7 hold the current range
+inline constexpr std::uint8_t kEcellSpanNarrow = 10; // ±2 V, 1024 counts per volt
+inline constexpr std::uint8_t kEcellSpanWide = 2;    // ±5 V, 409.6 counts per volt
+inline constexpr int kEcellZeroVoltCode = 2048;
+// A reading's high byte of 0x10 or more means the conversion is still running.
+inline constexpr std::uint8_t kEcellConverting = 0x10;
+// The wait for a conversion is bounded by this many reads of the high byte.
+inline constexpr int kEcellConversionReads = 100;
+
 inline constexpr std::uint8_t kPumpStopped = 0;
 inline constexpr std::uint8_t kPumpForward = 1;
 inline constexpr std::uint8_t kPumpReverse = 3;
@@ -83,6 +95,11 @@ constexpr std::uint16_t unpackValves(const ValveBytes& bytes) {
     return static_cast<std::uint16_t>(unpackValveNibble(bytes.valves1to4) |
                                       (unpackValveNibble(bytes.valves5to8) << 4) |
                                       (unpackValveNibble(bytes.valves9to12) << 8));
+}
+
+// The potentiostat control byte with its range bits replaced; the mode bits stay.
+constexpr std::uint8_t ecellControlWithRange(std::uint8_t control, std::uint8_t range) {
+    return static_cast<std::uint8_t>((control & kEcellModeBits) + 32 * range);
 }
 
 // Signed converter counts of a PMT reading word (magnitude 0..4095, sign bit set = positive).

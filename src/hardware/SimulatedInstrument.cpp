@@ -11,15 +11,17 @@ namespace varentis {
 namespace {
 
 constexpr std::int64_t kTimerTickNs = 10'000;
-constexpr std::int64_t kEcellConversionNs = 20'000;
+// A timer whose clear command is lost keeps the count it powered up with.
+constexpr std::int64_t kUnclearedPowerOnCount = 0xA53C71;
+// A cell-current conversion answers "busy" this many times before its value is ready, so
+// the driver's wait is exercised in every clock mode.
+constexpr int kEcellConversionBusyReads = 2;
 constexpr std::uint8_t kEcellBusy = 0x1F;
 constexpr std::uint8_t kFloatingBus = 0xFF;
 constexpr double kPmtReferenceVoltage = 100.0; // V at which the flow cell's light is given
 constexpr double kPmtRelativeNoise = 0.02;
 constexpr double kPmtAmplifierNoiseCounts = 0.3;
-constexpr double kCellResistance = 1e6; // ohm, a plain resistive dummy cell
-constexpr std::array<double, 7> kEcellScale{4.88e-7, 4.88e-8, 4.88e-9, 4.88e-10,
-                                            4.88e-11, 4.88e-12, 4.88e-13};
+constexpr double kCellRelativeNoise = 0.02;
 
 double seconds(std::int64_t ns) { return static_cast<double>(ns) * 1e-9; }
 
@@ -29,9 +31,11 @@ bool valve1Open(std::uint8_t valves1to4) { return (valves1to4 & 3u) == 3u; }
 
 SimulatedInstrument::SimulatedInstrument(const SimOptions& options)
     : clock_(options.clock, options.speed), absent_(options.absentModules),
-      ecellIdentity_(options.potentiostatIdentity),
+      faults_(options.faults), ecellIdentity_(options.potentiostatIdentity),
       rng_(options.seed ? options.seed : 0x9E3779B97F4A7C15ull), flow_(options.flowCell),
-      recordLimit_(options.recordLimit) {}
+      recordLimit_(options.recordLimit) {
+    if (faults_ & SimTimerNotClearing) timerBaseNs_ = kUnclearedPowerOnCount * kTimerTickNs;
+}
 
 void SimulatedInstrument::advanceSeconds(double s) {
     if (s > 0) clock_.advance(static_cast<std::int64_t>(std::llround(s * 1e9)));
@@ -115,7 +119,8 @@ void SimulatedInstrument::control(std::uint8_t value, std::int64_t now) {
 }
 
 std::uint32_t SimulatedInstrument::timerCountAt(std::int64_t now) const {
-    const std::int64_t ns = timerBaseNs_ + (timerRunning_ ? now - timerSinceNs_ : 0);
+    const bool counting = timerRunning_ && !(faults_ & SimTimerNotCounting);
+    const std::int64_t ns = timerBaseNs_ + (counting ? now - timerSinceNs_ : 0);
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(ns / kTimerTickNs));
 }
 
@@ -152,7 +157,7 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
         }
         break;
     case kTimerClear:
-        if (present(SimTimer)) {
+        if (present(SimTimer) && !(faults_ & SimTimerNotClearing)) {
             timerBaseNs_ = 0;
             timerSinceNs_ = now;
         }
@@ -170,19 +175,21 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
         if (present(SimPmtController)) pmtControl_ = value;
         break;
     case kEcellControl:
-        if (present(SimPotentiostat)) ecellControl_ = value;
+        if (!present(SimPotentiostat)) break;
+        ecellControl_ = value;
+        electrodeChanged();
         break;
     case kEcellCodeHigh:
-        if (present(SimPotentiostatAcquisition)) ecellCodeHigh_ = value & 0x0F;
-        break;
     case kEcellCodeLow:
-        if (present(SimPotentiostatAcquisition)) ecellCodeLow_ = value;
-        break;
     case kEcellSpan:
-        if (present(SimPotentiostatAcquisition)) ecellSpan_ = value;
+        if (!present(SimPotentiostatAcquisition)) break;
+        if (address == kEcellCodeHigh) ecellCodeHigh_ = value & 0x0F;
+        else if (address == kEcellCodeLow) ecellCodeLow_ = value;
+        else ecellSpan_ = value;
+        electrodeChanged();
         break;
     case kEcellConvert:
-        if (present(SimPotentiostatAcquisition)) startEcellConversion(now);
+        if (present(SimPotentiostatAcquisition)) startEcellConversion();
         break;
     default:
         break;
@@ -220,7 +227,12 @@ std::uint8_t SimulatedInstrument::readRegister(std::uint8_t address, std::int64_
         return present(SimPmtAcquisition) ? kPmtAcqIdentity : kFloatingBus;
     case kEcellCodeLow:
         if (!present(SimPotentiostatAcquisition)) return kFloatingBus;
-        return now < ecellReadyNs_ ? kEcellBusy : static_cast<std::uint8_t>(ecellRaw_ >> 8);
+        if (faults_ & SimConversionNotFinishing) return kEcellBusy;
+        if (ecellBusyReads_ > 0) {
+            --ecellBusyReads_;
+            return kEcellBusy;
+        }
+        return static_cast<std::uint8_t>(ecellRaw_ >> 8);
     case kEcellCodeHigh:
         return present(SimPotentiostatAcquisition) ? static_cast<std::uint8_t>(ecellRaw_ & 0xFF)
                                                    : kFloatingBus;
@@ -262,6 +274,10 @@ double SimulatedInstrument::noise() {
 void SimulatedInstrument::samplePmt(std::int64_t now) {
     // The board converts only once the program has set it up.
     if (pmtAcqControl_ != kPmtAcqControlValue) return;
+    if (faults_ & SimPmtOverRange) {
+        pmtWord_ = kReadingFullCount | kReadingOverRange | kReadingPositive;
+        return;
+    }
     const std::size_t range = std::min<std::size_t>(pmtControl_ & kPmtRangeBits, 5);
     const double current = pmtCurrent(seconds(now)) * (1.0 + kPmtRelativeNoise * noise());
     const double counts = current / PMTNominalScale[range] + kPmtAmplifierNoiseCounts * noise();
@@ -271,17 +287,26 @@ void SimulatedInstrument::samplePmt(std::int64_t now) {
                                           (counts >= 0 ? kReadingPositive : 0));
 }
 
-void SimulatedInstrument::startEcellConversion(std::int64_t now) {
-    const int code = ecellCodeHigh_ * 256 + ecellCodeLow_;
-    const double perVolt = ecellSpan_ == 2 ? 409.6 : 1024.0;
-    const double potential = (code - 2048) / perVolt;
-    const bool on = (ecellControl_ & 0x1F) != 0;
-    const std::size_t range = std::min<std::size_t>(ecellControl_ >> 5, kEcellScale.size() - 1);
-    const double current = on ? potential / kCellResistance : 0.0;
-    const double counts = current / kEcellScale[range] + kPmtAmplifierNoiseCounts * noise();
-    // A positive current reads below 2048.
+double SimulatedInstrument::ecellPotential() const {
+    const double countsPerVolt = ecellSpan_ == kEcellSpanWide ? 409.6 : 1024.0;
+    return (ecellPotentialCode() - kEcellZeroVoltCode) / countsPerVolt;
+}
+
+void SimulatedInstrument::electrodeChanged() {
+    // Only a cell that is switched on holds its electrode at the potential; the light of
+    // the sample plugs needs it.
+    flow_.setElectrode(ecellCellOn(), ecellPotential());
+}
+
+void SimulatedInstrument::startEcellConversion() {
+    const std::size_t range = std::min<std::size_t>(ecellControl_ >> 5, EcellScale.size() - 1);
+    const double current =
+        ecellCellOn() ? flow_.cellCurrent(ecellPotential()) * (1.0 + kCellRelativeNoise * noise())
+                      : 0.0;
+    const double counts = current / EcellScale[range] + kPmtAmplifierNoiseCounts * noise();
+    // A positive current reads below 2048; beyond the range the converter stops at its ends.
     ecellRaw_ = static_cast<std::uint16_t>(std::clamp<std::int64_t>(rnd(2048 - counts), 0, 4095));
-    ecellReadyNs_ = now + kEcellConversionNs;
+    ecellBusyReads_ = kEcellConversionBusyReads;
 }
 
 } // namespace varentis

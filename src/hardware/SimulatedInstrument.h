@@ -22,12 +22,22 @@ enum SimModule : unsigned {
     SimPump = 1u << 6,
 };
 
+// Faults of modules that do answer on the bus (--sim-fault): demonstrations and tests of
+// what the program does with an instrument that misbehaves.
+enum SimFault : unsigned {
+    SimTimerNotCounting = 1u << 0,       // the counter holds whatever it is told
+    SimTimerNotClearing = 1u << 1,       // clear commands are lost; it powers up at a count
+    SimConversionNotFinishing = 1u << 2, // the cell-current reading stays busy
+    SimPmtOverRange = 1u << 3,           // the detector's amplifier is saturated
+};
+
 struct SimOptions {
     SimClockMode clock = SimClockMode::RealTime;
     double speed = 1.0; // model seconds per real second (--sim-speed)
     std::uint64_t seed = 1;
     std::uint8_t potentiostatIdentity = 0xA6; // 0xA6 or 0xA7: both boards exist
     unsigned absentModules = 0;               // SimModule bits
+    unsigned faults = 0;                      // SimFault bits
     std::size_t recordLimit = 0;              // entries kept of each record; 0 records nothing
     FlowCellParameters flowCell;
 };
@@ -76,6 +86,11 @@ public:
     std::uint32_t timerCount() const { return timerCountAt(clock_.now()); }
     bool timerRunning() const { return timerRunning_; }
     std::uint8_t ecellControl() const { return ecellControl_; }
+    int ecellPotentialCode() const { return ecellCodeHigh_ * 256 + ecellCodeLow_; }
+    std::uint8_t ecellSpan() const { return ecellSpan_; }
+    bool ecellCellOn() const { return (ecellControl_ & kEcellModeBits) != 0; }
+    // The working electrode's potential that the codes set (V), whether the cell is on or not.
+    double ecellPotential() const;
     // Anode current that the PMT board would convert now, without noise (A).
     double pmtCurrent(double seconds);
     FlowCell& flowCell() { return flow_; }
@@ -98,13 +113,15 @@ private:
     std::uint8_t readRegister(std::uint8_t address, std::int64_t now);
     bool present(unsigned module) const { return (absent_ & module) == 0; }
     void samplePmt(std::int64_t now);
-    void startEcellConversion(std::int64_t now);
+    void startEcellConversion();
+    void electrodeChanged();
     std::uint32_t timerCountAt(std::int64_t now) const;
     void record(bool write, std::uint16_t port, std::uint8_t value);
     double noise(); // about normal, mean 0, deviation 1
 
     SimClock clock_;
     unsigned absent_;
+    unsigned faults_;
     std::uint8_t ecellIdentity_;
     std::uint64_t rng_;
 
@@ -130,7 +147,7 @@ private:
     std::uint8_t ecellCodeHigh_ = 8;
     std::uint8_t ecellCodeLow_ = 0;
     std::uint8_t ecellSpan_ = 10;
-    std::int64_t ecellReadyNs_ = 0;
+    int ecellBusyReads_ = 0; // reads of the high byte still to answer "converting"
     std::uint16_t ecellRaw_ = 2048;
 
     FlowCell flow_;

@@ -119,6 +119,63 @@ bool TDevice::pmtTest() {
     return readPort(kPmtAcqControl) == kPmtAcqIdentity;
 }
 
+void TDevice::EcellOn(bool ThreeElectrodes, double Current, double Potential) {
+    Lock lock(busMutex_);
+    EcellControl = ThreeElectrodes ? kEcellThreeElectrodes : kEcellTwoElectrodes;
+    // The range write already carries the mode bits: the cell is on before the new potential
+    // is set, and the control byte is written once more at the end.
+    ecellSetCurrent(Current);
+    ecellSetPotential(Potential);
+    setPort(kEcellControl, EcellControl);
+}
+
+void TDevice::EcellSetCurrent(double Current) {
+    Lock lock(busMutex_);
+    ecellSetCurrent(Current);
+}
+
+void TDevice::ecellSetCurrent(double current) {
+    EcellRange = ecellRangeFor(current);
+    EcellControl = ecellControlWithRange(EcellControl, EcellRange);
+    setPort(kEcellControl, EcellControl);
+}
+
+void TDevice::EcellSetPotential(double Potential) {
+    Lock lock(busMutex_);
+    ecellSetPotential(Potential);
+}
+
+void TDevice::ecellSetPotential(double potential) {
+    const EcellPotentialCode c = ecellPotentialCode(potential);
+    // The narrow span is written before the code, the wide span after it: in between, the
+    // converter holds a wide-span code on the narrow span (a smaller potential), never a
+    // narrow-span code on the wide span, which would be 2.5 times the potential asked for.
+    if (!c.wideSpan) setPort(kEcellSpan, kEcellSpanNarrow);
+    setPort(kEcellCodeHigh, static_cast<std::uint8_t>(c.code >> 8));
+    setPort(kEcellCodeLow, static_cast<std::uint8_t>(c.code & 0xFF));
+    if (c.wideSpan) setPort(kEcellSpan, kEcellSpanWide);
+}
+
+void TDevice::EcellOff() {
+    Lock lock(busMutex_);
+    EcellControl = kEcellCellOff;
+    setPort(kEcellControl, kEcellCellOff);
+}
+
+double TDevice::EcellGetCurrent() {
+    Lock lock(busMutex_);
+    setPort(kEcellConvert, 0);
+    // A conversion that never ends (a missing board reads 0xFF) must not hold the bus: after
+    // the last read the value is converted as it stands.
+    std::uint8_t hi = 0;
+    for (int n = 0; n < kEcellConversionReads; ++n) {
+        hi = readPort(kEcellCodeLow);
+        if (hi < kEcellConverting) break;
+    }
+    const std::uint8_t lo = readPort(kEcellCodeHigh);
+    return ecellReadingCurrent(static_cast<std::uint16_t>(hi * 256 + lo), EcellRange);
+}
+
 void TDevice::TimerStart() { SetPort(kTimerStart, 0); }
 void TDevice::TimerStop() { SetPort(kTimerStop, 0); }
 void TDevice::TimerReset() { SetPort(kTimerClear, 0); }
@@ -200,8 +257,6 @@ DeviceTestResults TDevice::TestModules(TimerCheck timer) {
     r.PumpController = readPort(kPumpSpeed) == kPumpIdentity;
     return r;
 }
-
-bool TDevice::DeviceTest() { return DeviceTest(TimerCheck::Free); }
 
 bool TDevice::DeviceTest(TimerCheck timer) {
     LastDeviceTest = TestModules(timer);

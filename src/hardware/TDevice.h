@@ -17,6 +17,12 @@ inline constexpr std::array<double, 6> PMTRangeFullScale{1e-3, 1e-4, 1e-5, 1e-6,
 // Amperes per converter count, nominal (a decimal constant, not full scale / 2048).
 inline constexpr std::array<double, 6> PMTNominalScale{4.883e-7,  4.883e-8,  4.883e-9,
                                                        4.883e-10, 4.883e-11, 4.883e-12};
+// Current ranges of the potentiostat; index 0 is the least sensitive.
+inline constexpr std::array<double, 7> EcellRangeFullScale{1e-3, 1e-4, 1e-5, 1e-6,
+                                                           1e-7, 1e-8, 1e-9};
+// Amperes per converter count of the cell-current reading (4.88 times a power of ten).
+inline constexpr std::array<double, 7> EcellScale{4.88e-7,  4.88e-8,  4.88e-9, 4.88e-10,
+                                                  4.88e-11, 4.88e-12, 4.88e-13};
 
 // Which modules answered the device test.
 struct DeviceTestResults {
@@ -78,6 +84,14 @@ public:
     void PMTCalculateCFactors();
     bool PMTTest();
 
+    // Potentiostat.
+    void EcellOn(bool ThreeElectrodes, double Current, double Potential); // A, V
+    void EcellSetCurrent(double Current);     // A, sign ignored; selects the range
+    void EcellSetPotential(double Potential); // V
+    void EcellOff();
+    // Starts one conversion and waits for it, at most kEcellConversionReads reads (A, signed).
+    double EcellGetCurrent();
+
     // Programmable timer (10 µs counts).
     void TimerStart();
     void TimerStop();
@@ -98,8 +112,7 @@ public:
 
     // Identifies every module (the bus sequence of the device test) and keeps the result in
     // LastDeviceTest. True when all five answered; the dialog adds its "ignore" tick.
-    virtual bool DeviceTest();
-    bool DeviceTest(TimerCheck timer);
+    virtual bool DeviceTest(TimerCheck timer = TimerCheck::Free);
     // The identification alone, without touching LastDeviceTest.
     DeviceTestResults TestModules(TimerCheck timer = TimerCheck::Free);
     DeviceTestResults LastDeviceTest;
@@ -126,6 +139,8 @@ private:
     void pmtSetCurrent(double current);
     void setValves(std::uint16_t mask);
     bool pmtTest();
+    void ecellSetCurrent(double current);
+    void ecellSetPotential(double potential);
 
     PortBackend& bus_;
     BusMutex busMutex_;

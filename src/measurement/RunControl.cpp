@@ -35,8 +35,10 @@ void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
     TimerEnabled = true;
     device_.TimerStart();
     device_.TimerReset();
-    // The potentiostat is switched on here at the potential of step 0 once its module has a
-    // driver; until then its readings count as 0 A.
+    CellSwitchedOn = options_.UsingPotentiostat;
+    if (CellSwitchedOn)
+        device_.EcellOn(options_.ThreeElectrodes, options_.Scale.CurrentRangeMagnitude,
+                        potentialOf(0));
 
     SampleCount = 0;
     SignalSum = 0.0;
@@ -71,7 +73,10 @@ void RunControl::stop() {
     if (State == RunState::Stopped) return;
     device_.PMTOff();
     TimerEnabled = false;
-    // The potentiostat is switched off here once its module has a driver.
+    // Also when "Using" was unticked during the run: a cell this run switched on must not
+    // stay at its potential after the run.
+    if (options_.UsingPotentiostat || CellSwitchedOn) device_.EcellOff();
+    CellSwitchedOn = false;
     applyValves(programs().Valves.StopMask);
     device_.PumpStop();
     State = RunState::Stopped;
@@ -113,8 +118,7 @@ void RunControl::runningTick() {
         double tc = device_.GetTime();
         const double t = static_cast<double>(CycleCount) * options_.CycleTime + tc;
         SignalSum += device_.PMTGetCurrent();
-        // With the potentiostat in use the cell current is summed here too, once its module has
-        // a driver; until then CurrentSum stays 0.
+        if (potentiostat) CurrentSum += device_.EcellGetCurrent();
         ++SampleCount;
 
         if (t >= NextPointTime) {
@@ -169,7 +173,8 @@ void RunControl::takePoint(double& tc, bool potentiostat) {
         const double end = potential.EndTimes[static_cast<std::size_t>(PotentialStep)];
         if (tc >= end && end > 0.0) ++PotentialStep;
     }
-    // With the potentiostat in use, its potential is set here at every point.
+    // Sent at every point, changed or not.
+    if (potentiostat) device_.EcellSetPotential(potentialOf(PotentialStep));
 
     RunPoint point;
     point.Time = NextPointTime;

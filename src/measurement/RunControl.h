@@ -119,6 +119,8 @@ public:
     RunState State = RunState::Stopped;
     // The acquisition timer: on from the start of a run to its Stop, pauses included.
     bool TimerEnabled = false;
+    // The run switched the potentiostat on at its start; Stop switches it off.
+    bool CellSwitchedOn = false;
 
     // Run counters.
     double NextPointTime = 0.0;

@@ -10,7 +10,9 @@ namespace varentis {
 
 class RadioGroup;
 
-// Potentiostat settings: the potential and cell-current axes, the electrode system.
+// The electrode potential window: the potential and cell-current axes, the electrode
+// system, and a copy of the main window's potential program and graph boxes that the main
+// window puts in before showing it and takes back when it closes.
 class TPotential : public QDialog {
     Q_OBJECT
 public:
@@ -21,6 +23,9 @@ public:
     QComboBox* CUnits;
     RadioGroup* Electrodes;
     QCheckBox* ElectrodesOff;
+    // Copies of the main window's controls of the same names.
+    QCheckBox *ShowPotential, *DrawCurrent;
+    QLineEdit* PotentialEdit;
 
 signals:
     // An axis setting changed: the graph needs a redraw.

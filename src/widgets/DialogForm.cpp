@@ -115,7 +115,9 @@ void DialogForm::row(std::initializer_list<QWidget*> widgets, const QString& cap
     else rows()->addRow(caption, line);
 }
 
-QPushButton* DialogForm::closeButton(const char* name, const QString& text) {
+void DialogForm::pair(QLabel* caption, QWidget* field) { rows()->addRow(caption, field); }
+
+QPushButton* DialogForm::defaultButton(const char* name, const QString& text) {
     endGroup();
     auto* b = new QPushButton(text, dialog_);
     b->setObjectName(name);
@@ -124,6 +126,11 @@ QPushButton* DialogForm::closeButton(const char* name, const QString& text) {
     line->addStretch();
     line->addWidget(b);
     outer_->addLayout(line);
+    return b;
+}
+
+QPushButton* DialogForm::closeButton(const char* name, const QString& text) {
+    QPushButton* b = defaultButton(name, text);
     QObject::connect(b, &QPushButton::clicked, dialog_, &QDialog::accept);
     return b;
 }

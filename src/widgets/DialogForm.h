@@ -47,6 +47,9 @@ public:
     QPushButton* button(const char* name, const QString& text);
     // Widgets made with `parent()` side by side on one row, after an optional caption.
     void row(std::initializer_list<QWidget*> widgets, const QString& caption = {});
+    // A caption label of its own (named, its text changed later) and a widget beside it,
+    // both made with `parent()`; the rows' second widgets line up in one column.
+    void pair(QLabel* caption, QWidget* field);
     // The widget that new controls belong to: the dialog or the open group.
     QWidget* parent() const;
     // Controls for row(): made here, not yet placed.
@@ -56,6 +59,8 @@ public:
 
     // The bottom row: a default button at the right that closes the dialog with accept().
     QPushButton* closeButton(const char* name, const QString& text);
+    // The same button, connected to nothing: the dialog decides what it does.
+    QPushButton* defaultButton(const char* name, const QString& text);
     // The bottom row: OK and Cancel, which accept and reject the dialog.
     QDialogButtonBox* okCancel();
 

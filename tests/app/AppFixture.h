@@ -54,7 +54,7 @@ void whenModal(QObject* context, std::function<void(T*)> act, int tries = 500) {
 // so every tick is deterministic.
 class AppTest : public ::testing::Test {
 protected:
-    AppTest() : sim(appSimOptions()) {}
+    explicit AppTest(const SimOptions& options = appSimOptions()) : sim(options) {}
     ~AppTest() override {
         modalGuard.reset();
         app.reset();

@@ -90,6 +90,8 @@ TEST_F(BatchTest, BadOptionsEndWithAnErrorAndWriteNothing) {
         {"--ini", dir.filePath("v.ini"), "--run", "-3", "--quit"},
         {"--ini", dir.filePath("v.ini"), "--sim-speed", "0", "--quit"},
         {"--ini", dir.filePath("v.ini"), "--bus", "nonsense", "--quit"},
+        {"--ini", dir.filePath("v.ini"), "--sim-fault", "no-detector", "--quit"},
+        {"--ini", dir.filePath("v.ini"), "--bus", "ioport", "--sim-fault", "no-pump", "--quit"},
         {"--ini", dir.filePath("v.ini"), dir.filePath("a.vrd"), dir.filePath("b.vrd"), "--quit"},
     };
     for (const QStringList& args : cases) {
@@ -131,6 +133,40 @@ TEST_F(BatchTest, MissingInstrumentFailsTheRunWithTheModuleLines) {
     EXPECT_TRUE(err.contains("PMT detector: not ready")) << err.toStdString();
     EXPECT_TRUE(err.contains("Pump controller: not ready"));
     EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
+}
+
+TEST_F(BatchTest, SimulatedModuleFaultFailsTheRunNamingTheModule) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--sim-fault", "no-valves", "--run",
+                            "1", "--save", dir.filePath("out.vrd"), "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains("Valve controller: not ready")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Potentiostat: OK")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
+}
+
+TEST_F(BatchTest, FaultyReadingsStillGiveAWholeRunOnTheAcquisitionThread) {
+    // The modules answer, their readings are wrong: the run measures its time and ends.
+    // A 50 nA signal axis puts the detector on its 100 nA range.
+    {
+        QFile ini(dir.filePath("v.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Setup]\r\nY max=50\r\n");
+    }
+    ASSERT_TRUE(runProgram(batchArgs(2) + QStringList{"--sim-fault",
+                                                      "conversion-not-finishing,pmt-over-range"}))
+        << "the program did not end";
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QStringList lines = crlfLines(dir.filePath("out.vrd"));
+    const QStringList data = lines.mid(lines.indexOf("[Data]") + 1);
+    ASSERT_EQ(data.size(), 20);
+    for (const QString& line : data) {
+        const QStringList columns = line.split('\t');
+        ASSERT_EQ(columns.size(), 3) << line.toStdString();
+        EXPECT_EQ(columns[1], "199.96") << "4095 counts of the 100 nA range";
+        EXPECT_LT(columns[2].toDouble(), -1000.0) << "beyond the 1 nA range: " << line.toStdString();
+    }
 }
 
 TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {

@@ -28,6 +28,8 @@ protected:
         EXPECT_EQ(action("Pause1")->isEnabled(), c.pause);
         EXPECT_EQ(control<QPushButton>("BitBtn3")->isEnabled(), c.stop);
         EXPECT_EQ(action("Stop1")->isEnabled(), c.stop);
+        // The device test would stop and clear the timer of the run.
+        EXPECT_EQ(action("Devicetest1")->isEnabled(), !c.stop);
         EXPECT_EQ(panel("Panel5"), QString(c.status));
     }
     // A command from the toolbar button or from the Work menu.

@@ -305,5 +305,52 @@ TEST(Factory, SimSpeed) {
     for (const char* bad : {"", "0", "-2", "fast", "1e999"}) EXPECT_FALSE(parseSimSpeed(bad, &f)) << bad;
 }
 
+TEST(Factory, SimFaults) {
+    struct Case {
+        const char* list;
+        unsigned absent, faults;
+    };
+    const Case cases[]{
+        {"no-pmt", SimPmtController | SimPmtAcquisition, 0},
+        {"no-potentiostat", SimPotentiostat | SimPotentiostatAcquisition, 0},
+        {"no-timer,no-valves, no-pump", SimTimer | SimValves | SimPump, 0},
+        {"timer-not-counting", 0, SimTimerNotCounting},
+        {"timer-not-clearing,conversion-not-finishing", 0,
+         SimTimerNotClearing | SimConversionNotFinishing},
+        {"pmt-over-range,,", 0, SimPmtOverRange},
+        {"", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SimOptions o;
+        o.seed = 5;
+        std::string error;
+        EXPECT_TRUE(parseSimFaults(c.list, &o, &error)) << c.list << ": " << error;
+        EXPECT_EQ(o.absentModules, c.absent) << c.list;
+        EXPECT_EQ(o.faults, c.faults) << c.list;
+        EXPECT_EQ(o.seed, 5u) << "the rest stays";
+    }
+
+    // Unknown names change nothing and name the valid ones.
+    SimOptions o;
+    o.faults = SimPmtOverRange;
+    std::string error;
+    EXPECT_FALSE(parseSimFaults("no-timer,no-detector", &o, &error));
+    EXPECT_EQ(o.absentModules, 0u);
+    EXPECT_EQ(o.faults, SimPmtOverRange);
+    EXPECT_NE(error.find("\"no-detector\""), std::string::npos) << error;
+    EXPECT_NE(error.find("timer-not-clearing"), std::string::npos) << error;
+
+    // Every name the help lists is one the parser takes.
+    std::istringstream help(simFaultHelp());
+    std::string line;
+    int names = 0;
+    while (std::getline(help, line)) {
+        const std::string name = line.substr(0, line.find(':'));
+        EXPECT_TRUE(parseSimFaults(name, &o, nullptr)) << name;
+        ++names;
+    }
+    EXPECT_EQ(names, 9);
+}
+
 } // namespace
 } // namespace varentis::test

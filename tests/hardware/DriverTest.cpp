@@ -1,3 +1,4 @@
+#include "BusTrace.h"
 #include "SimFixture.h"
 
 #include "core/NumberText.h"
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <span>
+#include <string>
 
 namespace varentis::test {
 namespace {
@@ -305,6 +308,129 @@ TEST_F(Pump, RunWritesSpeedBeforeDirectionAndStopLeavesTheSpeed) {
     EXPECT_EQ(sim.pumpDirection(), 0);
 }
 
+// ---- Potentiostat ----
+
+TEST(EcellCodes, RangeIsTheMostSensitiveThatHoldsTheCurrentWithTypedEquality) {
+    const std::pair<double, int> cases[]{
+        {5e-10, 6},       {2e-6, 2},      {1e-9, 6},        {1.1e-9, 5},     {2e-3, 0},
+        {-3e-6, 2},       {0.0, 6},       {1e-3, 0},        {std::nan(""), 6},
+        // Typed limits times unit factors: exactly a full scale in decimal, not in doubles.
+        {100 * 1e-9, 4},  {0.1 * 1e-6, 4}, {1000 * 1e-12, 6}, {10 * 1e-6, 2},  {-100 * 1e-9, 4},
+        {3 * 0.1e-6, 3},
+        // Clearly above a full scale is above it.
+        {1e-7 * (1 + 1e-12), 3},
+    };
+    for (auto [current, range] : cases) EXPECT_EQ(ecellRangeFor(current), range) << current;
+    ASSERT_GT(100 * 1e-9, 1e-7) << "the double product the tolerance is for";
+}
+
+TEST(EcellCodes, RangeHelperServesAnyFullScaleTable) {
+    EXPECT_EQ(rangeForFullScale(PMTRangeFullScale, 100 * 1e-9), 4);
+    EXPECT_EQ(rangeForFullScale(PMTRangeFullScale, 1.1e-8), 4);
+    EXPECT_EQ(rangeForFullScale(PMTRangeFullScale, 5e-9), 5);
+    EXPECT_EQ(rangeForFullScale(std::span<const double>{}, 1.0), 0);
+}
+
+TEST(EcellCodes, ControlByteKeepsTheModeAndReplacesTheRange) {
+    EXPECT_EQ(ecellControlWithRange(7, 6), 0xC7);
+    EXPECT_EQ(ecellControlWithRange(7, 2), 0x47);
+    EXPECT_EQ(ecellControlWithRange(0xC1, 3), 0x61);
+    EXPECT_EQ(ecellControlWithRange(0, 5), 0xA0);
+}
+
+TEST(EcellCodes, ReadingWordToCurrent) {
+    EXPECT_DOUBLE_EQ(ecellReadingCurrent(0x7D0, 3), 48 * 4.88e-10);
+    EXPECT_DOUBLE_EQ(ecellReadingCurrent(2048, 0), 0.0);
+    EXPECT_DOUBLE_EQ(ecellReadingCurrent(4095, 6), -2047 * 4.88e-13);
+    EXPECT_DOUBLE_EQ(ecellReadingCurrent(0, 9), 2048 * 4.88e-13) << "a range beyond the table";
+}
+
+using Ecell = SimFixture;
+
+TEST_F(Ecell, SetPotentialWritesTheSpanBeforeOrAfterTheCodeHighByteFirst) {
+    const std::pair<double, Writes> cases[]{
+        {0.5, {{0x96, 10}, {0x94, 10}, {0x95, 0}}},
+        {-1.0, {{0x96, 10}, {0x94, 4}, {0x95, 0}}},
+        {1.9995, {{0x96, 10}, {0x94, 15}, {0x95, 255}}},
+        {2.0, {{0x94, 11}, {0x95, 51}, {0x96, 2}}},
+        {-6.0, {{0x94, 0}, {0x95, 0}, {0x96, 2}}},
+        {5.0, {{0x94, 15}, {0x95, 255}, {0x96, 2}}},
+        {std::nan(""), {{0x96, 10}, {0x94, 8}, {0x95, 0}}},
+    };
+    for (const auto& [volts, expected] : cases) {
+        sim.clearRecord();
+        dev.EcellSetPotential(volts);
+        EXPECT_EQ(writes(), expected) << volts;
+    }
+    dev.EcellSetPotential(-1.0);
+    EXPECT_DOUBLE_EQ(sim.ecellPotential(), -1.0);
+    dev.EcellSetPotential(-4.0);
+    EXPECT_NEAR(sim.ecellPotential(), -4.0, 1.0 / 409.6);
+    EXPECT_EQ(sim.ecellSpan(), 2);
+}
+
+TEST_F(Ecell, SetCurrentReplacesOnlyTheRangeBits) {
+    dev.EcellControl = 7;
+    dev.EcellSetCurrent(5e-10);
+    EXPECT_EQ(dev.EcellRange, 6);
+    dev.EcellSetCurrent(2e-6);
+    EXPECT_EQ(dev.EcellRange, 2);
+    EXPECT_EQ(writes(), (Writes{{0x74, 0xC7}, {0x74, 0x47}}));
+    EXPECT_EQ(dev.EcellControl, 0x47);
+}
+
+TEST_F(Ecell, OnSwitchesTheCellOnWithTheRangeThenSetsThePotentialThenWritesTheControlAgain) {
+    dev.EcellOn(false, 1e-6, 0.2);
+    EXPECT_EQ(writes(), (Writes{{0x74, 0x61}, {0x96, 10}, {0x94, 8}, {0x95, 205}, {0x74, 0x61}}));
+    EXPECT_EQ(dev.EcellControl, 0x61);
+    EXPECT_EQ(dev.EcellRange, 3);
+    EXPECT_TRUE(sim.ecellCellOn());
+
+    // Three electrodes, a range from a typed axis limit, the wide span; the old range bits go.
+    sim.clearRecord();
+    dev.EcellOn(true, 100 * 1e-9, -2.5);
+    EXPECT_EQ(writes(), (Writes{{0x74, 0x87}, {0x94, 0x04}, {0x95, 0x00}, {0x96, 2}, {0x74, 0x87}}));
+
+    sim.clearRecord();
+    dev.EcellOff();
+    EXPECT_EQ(writes(), (Writes{{0x74, 0}})) << "the potential registers are not touched";
+    EXPECT_EQ(dev.EcellControl, 0);
+    EXPECT_FALSE(sim.ecellCellOn());
+    EXPECT_EQ(sim.ecellPotentialCode(), 0x400);
+}
+
+TEST_F(Ecell, GetCurrentStartsAConversionWaitsForItAndReadsHighByteFirst) {
+    dev.EcellSetCurrent(1e-6); // range 3
+    sim.clearRecord();
+    sim.scriptRead(0x95, {0x1F, 0x1F, 0x07});
+    sim.scriptRead(0x94, {0xD0});
+    EXPECT_DOUBLE_EQ(dev.EcellGetCurrent(), 48 * EcellScale[3]);
+    EXPECT_EQ(registerOps(sim.portAccesses()),
+              (std::vector<std::string>{"W 97 00", "R 95", "R 95", "R 95", "R 94"}));
+}
+
+TEST_F(Ecell, GetCurrentGivesUpAfterAHundredReadsAndConvertsWhatItHas) {
+    sim.scriptRead(0x95, {0x1F});
+    sim.scriptRead(0x94, {0x00});
+    const double current = dev.EcellGetCurrent();
+    const auto ops = registerOps(sim.portAccesses());
+    ASSERT_EQ(ops.size(), 102u);
+    EXPECT_EQ(ops.front(), "W 97 00");
+    EXPECT_EQ(std::count(ops.begin(), ops.end(), "R 95"), 100);
+    EXPECT_EQ(ops.back(), "R 94");
+    EXPECT_DOUBLE_EQ(current, (2048 - 0x1F00) * EcellScale[0]) << "range 0 before any selection";
+}
+
+TEST_F(Ecell, SimulatedConversionTakesAFewReads) {
+    dev.EcellOn(true, 1e-9, 0.0);
+    for (int i = 0; i < 3; ++i) {
+        sim.clearRecord();
+        dev.EcellGetCurrent();
+        const auto ops = registerOps(sim.portAccesses());
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "R 95"), 3);
+    }
+}
+
 // ---- Device test ----
 
 using DeviceTest = SimFixture;
@@ -362,6 +488,7 @@ struct ModuleFault {
     std::uint8_t scriptedAddress;
     std::vector<std::uint8_t> scripted;
     std::size_t failingLine; // index in deviceTestLines
+    unsigned faults = 0;     // SimFault bits
 };
 
 void PrintTo(const ModuleFault& fault, std::ostream* os) { *os << fault.name; }
@@ -371,6 +498,7 @@ protected:
     static SimOptions options() {
         SimOptions o = testSimOptions();
         o.absentModules = GetParam().absent;
+        o.faults = GetParam().faults;
         return o;
     }
     DeviceTestFaults() : SimFixture(options()) {}
@@ -395,6 +523,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModuleFault{"TimerAbsent", SimTimer, 0, {}, 2},
                       ModuleFault{"TimerNotCounting", 0, 0x84, {0, 0}, 2},
                       ModuleFault{"TimerNotClearing", 0, 0x84, {3, 9}, 2},
+                      ModuleFault{"SimTimerNotCounting", 0, 0, {}, 2, SimTimerNotCounting},
+                      ModuleFault{"SimTimerNotClearing", 0, 0, {}, 2, SimTimerNotClearing},
                       ModuleFault{"Valves", SimValves, 0, {}, 3},
                       ModuleFault{"Pump", SimPump, 0, {}, 4}),
     [](const auto& param) { return std::string(param.param.name); });
@@ -407,6 +537,68 @@ TEST_F(DeviceTest, PotentiostatIdentityBitZeroIsIgnoredAndSpanBoardReadOnlyAfter
     EXPECT_FALSE(dev.TestModules().Potentiostat);
     for (std::size_t i = 0; i + 1 < sim.portAccesses().size(); ++i)
         EXPECT_NE(sim.portAccesses()[i], (PortAccess{true, 0x378, 0x96}));
+}
+
+TEST_F(DeviceTest, SimulatedPotentiostatOfEitherIdentityAnswersAndAForeignOneDoesNot) {
+    for (std::uint8_t identity : {0xA6, 0xA7, 0xA5, 0x26}) {
+        SimOptions o = testSimOptions();
+        o.potentiostatIdentity = identity;
+        SimulatedInstrument board(o);
+        TDevice onBoard(board);
+        const bool ours = identity == 0xA6 || identity == 0xA7;
+        EXPECT_EQ(onBoard.TestModules().Potentiostat, ours) << int(identity);
+        const auto ops = registerOps(board.portAccesses());
+        EXPECT_EQ(std::count(ops.begin(), ops.end(), "R 96"), ours ? 1 : 0)
+            << "the acquisition board is asked only after the potentiostat, " << int(identity);
+    }
+}
+
+TEST_F(DeviceTest, SimulatedTimerFaultsFailTheirOwnStep) {
+    // Not counting: cleared to 0, then still 0 after the ten starts.
+    SimOptions o = testSimOptions();
+    o.faults = SimTimerNotCounting;
+    SimulatedInstrument stuck(o);
+    TDevice onStuck(stuck);
+    onStuck.TestModules();
+    auto reads84 = [](const SimulatedInstrument& s) {
+        std::vector<std::uint8_t> values;
+        std::uint8_t latched = 0;
+        for (const PortAccess& a : s.portAccesses()) {
+            if (a.write && a.port == 0x378) latched = a.value;
+            if (!a.write && a.port == 0x378 && latched == 0x84) values.push_back(a.value);
+        }
+        return values;
+    };
+    EXPECT_EQ(reads84(stuck), (std::vector<std::uint8_t>{0, 0}));
+
+    // Not clearing: the first read already shows the count it could not clear, and it counts.
+    o.faults = SimTimerNotClearing;
+    SimulatedInstrument uncleared(o);
+    TDevice onUncleared(uncleared);
+    EXPECT_FALSE(onUncleared.TestModules().ProgrammableTimer);
+    const auto values = reads84(uncleared);
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_NE(values[0], 0);
+    EXPECT_NE(values[1], values[0]) << "it does count";
+}
+
+TEST_F(DeviceTest, ConversionAndOverRangeFaultsLeaveTheIdentitiesIntact) {
+    SimOptions o = testSimOptions();
+    o.faults = SimConversionNotFinishing | SimPmtOverRange;
+    SimulatedInstrument faulty(o);
+    TDevice onFaulty(faulty);
+    EXPECT_TRUE(onFaulty.DeviceTest()) << "the modules answer; their readings are wrong";
+    onFaulty.PMTMaxVoltage = 1000;
+    onFaulty.PMTVoltageFactor = 1;
+    for (auto& t : onFaulty.CurrentFactorText) t = "1";
+    onFaulty.PMTCalculateCFactors();
+    onFaulty.PMTOn(100, 1e-7);
+    EXPECT_DOUBLE_EQ(onFaulty.PMTGetCurrent(), 4095 * 4.883e-11);
+    onFaulty.EcellOn(true, 1e-9, 0.5);
+    faulty.clearRecord();
+    onFaulty.EcellGetCurrent();
+    const auto ops = registerOps(faulty.portAccesses());
+    EXPECT_EQ(std::count(ops.begin(), ops.end(), "R 95"), 100);
 }
 
 TEST_F(DeviceTest, LineTexts) {

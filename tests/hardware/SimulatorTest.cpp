@@ -31,6 +31,19 @@ protected:
         return sum / n;
     }
 
+    // The cell on with its working electrode at `volts`: the sample plugs give their light.
+    void electrodeAt(double volts) { dev.EcellOn(true, 1e-6, volts); }
+
+    // Highest reading above the baseline while a plug injected now passes the detector.
+    double peakAboveBaseline() {
+        dev.PumpRun(100);
+        const double baseline = meanOver(1.0);
+        dev.SetValves(0x0001);
+        const auto t = trace(sim.flowCell().transportDelay(255, 1) + 8.0);
+        dev.SetValves(0);
+        return *std::max_element(t.begin(), t.end()) - baseline;
+    }
+
     // Readings every 100 ms for `seconds`: the signal trace.
     std::vector<double> trace(double seconds) {
         std::vector<double> out;
@@ -74,6 +87,7 @@ TEST_F(LightModel, CurrentBeyondFullScaleIsOverRange) {
 
 TEST_F(LightModel, InjectionWithThePumpRunningGivesADelayedPeak) {
     dev.PMTOn(100, 1e-7);
+    electrodeAt(1.2);
     dev.PumpRun(50);
     const double baseline = meanOver(1.0);
     dev.SetValves(0x0001); // V1 opens: sample in
@@ -104,6 +118,7 @@ TEST_F(LightModel, FasterPumpShortensTheTransportDelay) {
 TEST_F(LightModel, NoPeakWithThePumpStoppedOrAtSpeedZero) {
     for (int speedPercent : {50, 0}) {
         dev.PMTOn(100, 1e-7);
+        electrodeAt(1.2);
         dev.PumpRun(speedPercent);
         if (speedPercent) dev.PumpStop();
         const double baseline = meanOver(1.0);
@@ -116,6 +131,7 @@ TEST_F(LightModel, NoPeakWithThePumpStoppedOrAtSpeedZero) {
 
 TEST_F(LightModel, StartingThePumpLaterStillDeliversTheSample) {
     dev.PMTOn(100, 1e-7);
+    electrodeAt(1.2);
     const double baseline = meanOver(1.0);
     dev.SetValves(0x0001);
     sim.advanceSeconds(10);
@@ -124,10 +140,62 @@ TEST_F(LightModel, StartingThePumpLaterStillDeliversTheSample) {
     EXPECT_GT(*std::max_element(t.begin(), t.end()), baseline + 30e-9);
 }
 
+TEST_F(LightModel, PlugsGlowOnlyAtAnOxidisingPotential) {
+    dev.PMTOn(100, 1e-7);
+    const double cellOff = peakAboveBaseline();
+    std::vector<double> peaks;
+    for (double volts : {0.0, 0.6, 0.8, 0.9, 1.0, 1.2}) {
+        electrodeAt(volts);
+        peaks.push_back(peakAboveBaseline());
+    }
+    EXPECT_LT(cellOff, 3e-9) << "a cell that is off gives no light";
+    EXPECT_LT(peaks[0], 3e-9) << "0 V";
+    EXPECT_LT(peaks[1], 3e-9) << "0.6 V";
+    EXPECT_LT(peaks[2], 0.15 * peaks[5]) << "0.8 V: only the beginning";
+    EXPECT_GT(peaks[3], 0.3 * peaks[5]) << "0.9 V";
+    EXPECT_GT(peaks[4], 0.8 * peaks[5]) << "1.0 V";
+    EXPECT_GT(peaks[5], 40e-9) << "1.2 V: the full peak";
+    EXPECT_LT(peaks[5], 84e-9) << "the peak stays on the default axis";
+
+    // Switched off, the cell stops giving light at once, whatever its potential.
+    dev.EcellOff();
+    EXPECT_LT(peakAboveBaseline(), 3e-9);
+}
+
+// Mean of `n` cell-current readings.
+double meanCellCurrent(TDevice& dev, int n = 50) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) sum += dev.EcellGetCurrent();
+    return sum / n;
+}
+
+TEST_F(LightModel, CellCurrentRisesSteeplyWithThePotentialAndIsClippedByTheRange) {
+    const double expected[]{sim.flowCell().cellCurrent(-0.3), sim.flowCell().cellCurrent(0.0),
+                            sim.flowCell().cellCurrent(0.4), sim.flowCell().cellCurrent(0.6)};
+    EXPECT_LT(expected[0], 0.0);
+    EXPECT_EQ(expected[1], 0.0);
+    EXPECT_GT(expected[3], 4 * expected[2]) << "steep";
+    const double volts[]{-0.3, 0.0, 0.4, 0.6};
+    for (int i = 0; i < 4; ++i) {
+        dev.EcellOn(true, 1e-8, volts[i]);
+        EXPECT_NEAR(meanCellCurrent(dev), expected[i], 0.02 * std::fabs(expected[i]) + 0.5 * EcellScale[5])
+            << volts[i] << " V";
+    }
+    // Far beyond the 1 nA range the converter stops at its end: (2048 − 0) counts.
+    dev.EcellOn(true, 1e-9, 1.0);
+    EXPECT_DOUBLE_EQ(dev.EcellGetCurrent(), 2048 * EcellScale[6]);
+    dev.EcellOn(true, 1e-9, -1.0);
+    EXPECT_DOUBLE_EQ(dev.EcellGetCurrent(), (2048 - 4095) * EcellScale[6]);
+    // Off, the cell draws nothing: only the amplifier's noise of a fraction of a count.
+    dev.EcellOff();
+    EXPECT_NEAR(meanCellCurrent(dev), 0.0, 0.2 * EcellScale[6]);
+}
+
 TEST(FlowCellModel, PeakTimingDoesNotDependOnSampling) {
     // Arrival is placed inside the step, so a coarse and a fine sampler see the same light.
     FlowCell coarse, fine;
     for (FlowCell* c : {&coarse, &fine}) {
+        c->setElectrode(true, 1.2);
         c->setPump(0, 255, 1);
         c->inject(0);
     }

@@ -1,6 +1,8 @@
 #include "measurement/RunControl.h"
 
+#include "core/NumberText.h"
 #include "hardware/SimFixture.h"
+#include "measurement/PotentialProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -289,16 +291,125 @@ TEST_F(RunControlTest, WithoutThePotentiostatNoCurrentsAreStored) {
 
 TEST_F(RunControlTest, WithThePotentiostatCurrentsAndPanel9AreWritten) {
     options.UsingPotentiostat = true;
-    programs().Potential.StepCount = 2;
-    programs().Potential.EndTimes = {15.0, 30.0};
-    programs().Potential.Potentials = {0.25, -0.1};
+    programs().Potential = parsePotentialProgram("250(15),-100", 30.0);
     start(0.1, 30.0);
     ticksUntil(1.0);
     ASSERT_EQ(static_cast<int>(store.Currents.size()), store.Count);
-    // The potentiostat has no driver yet: its current reads 0.
-    EXPECT_EQ(store.Currents[0], 0.0);
-    EXPECT_EQ(view.panel9, " Potentiostat: 250 mV, 0.000 pA");
-    EXPECT_EQ(view.drawnCurrents.back(), 0.0);
+    // The cell current at 250 mV, on the 1 nA range that the ±2 pA axis selects.
+    const double expected = sim.flowCell().cellCurrent(0.25);
+    ASSERT_GT(expected, 50e-12);
+    for (int i = 1; i < store.Count; ++i)
+        EXPECT_NEAR(store.Currents[i], expected, 0.05 * expected) << "point " << i;
+    EXPECT_EQ(view.drawnCurrents.back(), store.Currents[store.Count - 1]);
+    EXPECT_EQ(view.panel9, " Potentiostat: 250 mV, " +
+                               text(store.Currents[store.Count - 1] / 1e-12, 3) + " pA");
+}
+
+// The potential codes written to the converter, in order: 0x94 then 0x95 make one code.
+std::vector<int> potentialCodes(const std::vector<RegisterWrite>& writes) {
+    std::vector<int> codes;
+    int high = -1;
+    for (const RegisterWrite& w : writes) {
+        if (w.address == 0x94) high = w.value;
+        if (w.address == 0x95 && high >= 0) {
+            codes.push_back(high * 256 + w.value);
+            high = -1;
+        }
+    }
+    return codes;
+}
+
+TEST_F(RunControlTest, PotentialProgramStepsAtThePointsOfEveryCycle) {
+    options.UsingPotentiostat = true;
+    programs().Potential = parsePotentialProgram("500(10),-200(5),0", 30.0);
+    sim.setRecordLimit(10'000'000);
+    start(1.0, 30.0);
+    ticksUntil(33.0);
+    ASSERT_GE(store.Count, 33);
+    const std::vector<int> codes = potentialCodes(sim.registerWrites());
+    // One code when the cell is switched on, then one at every point.
+    ASSERT_EQ(codes.size(), static_cast<std::size_t>(store.Count) + 1);
+    EXPECT_EQ(codes[0], 2560);
+    for (int k = 0; k < 33; ++k) {
+        const int expected = k % 30 < 10 ? 2560 : k % 30 < 15 ? 1843 : 2048;
+        EXPECT_EQ(codes[static_cast<std::size_t>(k) + 1], expected) << "point at " << k << " s";
+    }
+    EXPECT_EQ(view.readouts[12].potentiostat.substr(0, 23), " Potentiostat: -200 mV,");
+    EXPECT_EQ(view.readouts[31].potentiostat.substr(0, 22), " Potentiostat: 500 mV,");
+}
+
+TEST_F(RunControlTest, CellIsSwitchedOnAfterTheTimerAndOffAfterTheDetector) {
+    options.UsingPotentiostat = true;
+    options.ThreeElectrodes = true;
+    options.UsingValves = false;
+    options.UsingPump = false;
+    options.Scale.CurrentRangeMagnitude = 100 * 1e-9; // a ±100 nA axis: range 4
+    programs().Potential = parsePotentialProgram("-300(5),900", 30.0);
+    sim.setRecordLimit(10'000'000);
+    begin();
+    std::vector<RegisterWrite> w = sim.registerWrites();
+    ASSERT_GE(w.size(), 7u);
+    const std::vector<RegisterWrite> tail(w.end() - 7, w.end());
+    EXPECT_EQ(tail, (std::vector<RegisterWrite>{{0x85, 0}, {0x86, 0}, {0x74, 0x87}, {0x96, 10},
+                                                {0x94, 0x06}, {0x95, 0xCD}, {0x74, 0x87}}));
+    sim.advanceSeconds(0.11);
+    tick();
+    sim.clearRecord();
+    run.stop();
+    EXPECT_EQ(sim.registerWrites(),
+              (std::vector<RegisterWrite>{{0xA2, 0}, {0x74, 0}, {0x81, 0}}));
+    EXPECT_FALSE(sim.ecellCellOn());
+}
+
+TEST_F(RunControlTest, EveryPassReadsTheCellCurrentOnce) {
+    options.UsingPotentiostat = true;
+    start(0.1, 30.0);
+    sim.setRecordLimit(10'000'000);
+    tick();
+    int passes = 0, conversions = 0;
+    for (const RegisterWrite& w : sim.registerWrites()) conversions += w.address == 0x97;
+    std::uint8_t latched = 0;
+    for (const PortAccess& a : sim.portAccesses()) {
+        if (a.write && a.port == 0x378) latched = a.value;
+        if (!a.write && a.port == 0x378 && latched == 0x91) ++passes;
+    }
+    EXPECT_GT(passes, 100);
+    EXPECT_EQ(conversions, passes);
+}
+
+TEST_F(RunControlTest, UntickedPotentiostatIsNeverAddressed) {
+    options.UsingPotentiostat = false;
+    sim.setRecordLimit(10'000'000);
+    start(0.1, 30.0);
+    ticksUntil(2.0);
+    run.pause();
+    run.resume(options);
+    run.stop();
+    std::uint8_t latched = 0;
+    int potentiostatAccesses = 0;
+    for (const PortAccess& a : sim.portAccesses()) {
+        if (a.write && a.port == 0x37A && a.value == 0x0C) {
+            const bool potentiostat = latched == 0x74 || (latched >= 0x94 && latched <= 0x97);
+            potentiostatAccesses += potentiostat;
+        }
+        if (a.write && a.port == 0x378) latched = a.value;
+    }
+    EXPECT_EQ(potentiostatAccesses, 0);
+    EXPECT_EQ(view.panel9, "untouched");
+}
+
+TEST_F(RunControlTest, CellSwitchedOnAtTheStartIsSwitchedOffAtStopAlsoWhenUntickedMeanwhile) {
+    options.UsingPotentiostat = true;
+    start(0.1, 30.0);
+    ticksUntil(0.5);
+    ASSERT_TRUE(sim.ecellCellOn());
+    options.UsingPotentiostat = false;
+    run.setOptions(options);
+    ticksUntil(1.0);
+    sim.setRecordLimit(1000);
+    run.stop();
+    EXPECT_FALSE(sim.ecellCellOn());
+    EXPECT_EQ(sim.registerWrites()[1], (RegisterWrite{0x74, 0}));
 }
 
 TEST_F(RunControlTest, ReadoutsUseTheScaleAndUnits) {
@@ -358,5 +469,52 @@ TEST_F(RunControlTest, AWaitingCommandEndsTheTickAfterItsPass) {
     waiting = false;
     run.stop();
 }
+
+// A faulty instrument makes wrong readings, never a run that hangs: every tick ends within
+// its time bounds, points keep coming where the time allows, and Stop switches off.
+class FaultyInstrumentRun : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(FaultyInstrumentRun, TicksEndAndStopSwitchesOff) {
+    SimOptions o = virtualSim();
+    o.faults = GetParam();
+    SimulatedInstrument faulty(o);
+    TDevice device(faulty);
+    FakeView view;
+    RunControl run(device, view);
+    run.WallClock = [&faulty] { return faulty.modelSeconds(); };
+    RunOptions options;
+    options.Programs = std::make_shared<RunPrograms>(
+        RunPrograms{{}, {}, parsePotentialProgram("1000(1),0", 2.0)});
+    options.CycleTime = 2.0;
+    options.Scale.XMax = 10.0;
+    const PointSizing sizing = PointSizing::forRun(100, true);
+    view.store.startRun(sizing);
+    faulty.advanceSeconds(5.0); // a timer that cannot be cleared has counted meanwhile
+    run.start(options, sizing);
+    for (int i = 0; i < 40; ++i) {
+        const double before = faulty.modelSeconds();
+        run.tick();
+        EXPECT_LT(faulty.modelSeconds() - before, RunControl::kTickWallLimitSeconds + 0.01);
+        faulty.advanceSeconds(0.005);
+    }
+    EXPECT_GE(view.store.Count, 1);
+    EXPECT_TRUE(faulty.ecellCellOn());
+    run.stop();
+    EXPECT_EQ(run.State, RunState::Stopped);
+    EXPECT_FALSE(faulty.ecellCellOn());
+    EXPECT_EQ(faulty.pmtControl(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultyInstrumentRun,
+                         ::testing::Values(SimTimerNotCounting, SimTimerNotClearing,
+                                           SimConversionNotFinishing, SimPmtOverRange),
+                         [](const auto& param) {
+                             switch (param.param) {
+                             case SimTimerNotCounting: return std::string("TimerNotCounting");
+                             case SimTimerNotClearing: return std::string("TimerNotClearing");
+                             case SimConversionNotFinishing: return std::string("ConversionNotFinishing");
+                             default: return std::string("PmtOverRange");
+                             }
+                         });
 
 } // namespace

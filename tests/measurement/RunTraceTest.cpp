@@ -5,6 +5,7 @@
 
 #include "hardware/BusTrace.h"
 #include "hardware/SimFixture.h"
+#include "measurement/PotentialProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +51,7 @@ protected:
         programs->Pump.StepCount = 2;
         programs->Pump.EndTimes = {0.15, 0.5};
         programs->Pump.Speeds = {50.0, -20.0};
+        programs->Potential = parsePotentialProgram("700(0.2),-300(0.2),0", 0.5);
         options.Programs = programs;
     }
 
