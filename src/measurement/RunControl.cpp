@@ -1,6 +1,7 @@
 #include "measurement/RunControl.h"
 
 #include "core/NumberText.h"
+#include "measurement/CycleTime.h"
 #include "hardware/TDevice.h"
 
 #include <chrono>
@@ -135,14 +136,14 @@ void RunControl::runningTick() {
         }
 
         if (options_.UsingValves && ValveStep < p.Valves.stepCount() &&
-            tc >= p.Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)]) {
+            reachedTime(tc, p.Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)])) {
             applyValves(p.Valves.Masks[static_cast<std::size_t>(ValveStep)]);
             ++ValveStep;
         }
 
         if (options_.UsingPump && p.Pump.StepCount > 0) {
             if (PumpStep < p.Pump.StepCount - 1 &&
-                tc > p.Pump.EndTimes[static_cast<std::size_t>(PumpStep)])
+                pastTime(tc, p.Pump.EndTimes[static_cast<std::size_t>(PumpStep)]))
                 ++PumpStep;
             device_.PumpRun(p.Pump.Speeds[static_cast<std::size_t>(PumpStep)]);
         }
