@@ -12,6 +12,7 @@
 #include "hardware/SimulatedInstrument.h"
 #include "hardware/TDevice.h"
 #include "measurement/PointStore.h"
+#include "measurement/PumpProgram.h"
 #include "measurement/RunControl.h"
 
 #include <chrono>
@@ -105,7 +106,7 @@ Figures measure(PortBackend& bus, int ticks, Accesses accesses) {
     view.run = &run;
     RunOptions options;
     auto programs = std::make_shared<RunPrograms>();
-    programs->Pump = oneStepPumpSchedule(50.0, options.CycleTime);
+    programs->Pump = parsePumpProgram("50", options.CycleTime);
     options.Programs = programs;
     options.UsingPotentiostat = false;
     run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period), false));
