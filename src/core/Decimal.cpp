@@ -41,6 +41,8 @@ bool parseDecimal(std::string_view s, Decimal& d) {
     int fraction = 0;   // fraction digits taken into Digits
     std::size_t digits = 0;
     bool nonzeroDropped = false;
+    // The first 18 digits add up in 64 bits, the rest (rare) in 128.
+    std::uint64_t low = 0;
     auto take = [&](char c, bool inFraction) {
         ++digits;
         const int v = c - '0';
@@ -48,7 +50,12 @@ bool parseDecimal(std::string_view s, Decimal& d) {
             if (inFraction) ++fraction;
             return;
         }
-        if (held < kMaxDigits) {
+        if (held < 18) {
+            low = low * 10 + static_cast<unsigned>(v);
+            ++held;
+            if (inFraction) ++fraction;
+        } else if (held < kMaxDigits) {
+            if (held == 18) d.Digits = static_cast<Int128>(low);
             d.Digits = d.Digits * 10 + v;
             ++held;
             if (inFraction) ++fraction;
@@ -79,6 +86,7 @@ bool parseDecimal(std::string_view s, Decimal& d) {
         i = j;
     }
     if (i != s.size()) return false;
+    if (held <= 18) d.Digits = static_cast<Int128>(low);
     exponent += dropped - fraction;
     if (nonzeroDropped || exponent > kMaxExponent || exponent < -kMaxExponent) d.Exact = false;
     d.Exponent = static_cast<int>(std::clamp<long>(exponent, -kMaxExponent, kMaxExponent));
@@ -155,6 +163,16 @@ Decimal add(const Decimal& a, const Decimal& b) {
     r.Digits = x + y;
     r.Exponent = r.Digits == 0 ? 0 : e;
     return r;
+}
+
+double decimalToDouble(std::int64_t digits, int exponent) {
+    constexpr std::int64_t kExactLimit = std::int64_t{1} << 53;
+    if (digits > -kExactLimit && digits < kExactLimit && exponent >= -22 && exponent <= 22) {
+        const auto v = static_cast<double>(digits);
+        return exponent >= 0 ? v * kExactPow10[static_cast<std::size_t>(exponent)]
+                             : v / kExactPow10[static_cast<std::size_t>(-exponent)];
+    }
+    return decimalToDouble(static_cast<Int128>(digits), exponent);
 }
 
 double decimalToDouble(Int128 digits, int exponent) {

@@ -41,5 +41,6 @@ bool scaledDigits(const Decimal& d, int exponent, Int128& out);
 
 // The double nearest to digits x 10^exponent.
 double decimalToDouble(Int128 digits, int exponent);
+double decimalToDouble(std::int64_t digits, int exponent);
 
 } // namespace varentis
