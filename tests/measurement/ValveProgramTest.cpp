@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "core/NumberText.h"
+
 #include <chrono>
+#include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -208,6 +212,48 @@ TEST(PumpProgram, StepsEndTimesAndSpeeds) {
         EXPECT_EQ(p.EndTimes, c.ends) << '"' << c.text << '"';
         EXPECT_EQ(p.Speeds, c.speeds) << '"' << c.text << '"';
         EXPECT_EQ(p.StepCount, static_cast<int>(c.speeds.size())) << '"' << c.text << '"';
+    }
+}
+
+TEST(ValveProgram, ItemsReadAsNumberFieldsRead) {
+    const char* items[] = {"5",     " 5",   "\t2.5", "5.",   ".5",   "+7",   "-3",    "007",
+                           "0.001", "1e-3", "1.5E1", "5 ",   "1.2.3", ".",   "-",    "1e",
+                           "nan",   "0x10", "12345678901234567", "0.0000000000000000123",
+                           "1e999", "99999999999999.9"};
+    for (const char* item : items) {
+        bool valid = false;
+        const double expected = readNumber(item, &valid);
+        const ValveProgram p = parseValveProgram(std::string("V1=") + item, 1e300);
+        ASSERT_EQ(p.ValveIntervals[0].size(), 1u) << item;
+        EXPECT_EQ(p.ValveIntervals[0][0], valid ? expected : 0.0) << '"' << item << '"';
+    }
+}
+
+// Whatever the text, the schedule keeps its shape: 0 first, the cycle time last, strictly
+// increasing times, a mask per step and nothing beyond the twelve valves.
+TEST(ValveProgram, AnyTextGivesAWellFormedSchedule) {
+    std::mt19937 gen(17);
+    const char* pieces[] = {"V1=", "V2=", "V12=", "V1", "=", "1", "0", "2.5", "-3", "0.1",
+                            ",",   ",",   "*(",   ")",  "(", "3", "SA", "PA", " ", "1e2",
+                            "\n", "9999999*(", "0*(", "x"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (int n = length(gen); n > 0; --n) text += pieces[pick(gen)];
+        const double cycle = i % 3 == 0 ? 30.0 : i % 3 == 1 ? 0.5 : 1e-3;
+        const ValveProgram p = parseValveProgram(text, cycle);
+        const ValveSchedule& s = p.Schedule;
+        ASSERT_GE(s.SwitchTimes.size(), 2u) << text;
+        ASSERT_EQ(s.SwitchTimes.size(), s.Masks.size()) << text;
+        EXPECT_EQ(s.SwitchTimes.front(), 0.0) << text;
+        EXPECT_EQ(s.SwitchTimes.back(), cycle) << text;
+        for (std::size_t j = 1; j < s.SwitchTimes.size(); ++j)
+            ASSERT_LT(s.SwitchTimes[j - 1], s.SwitchTimes[j]) << text;
+        for (std::uint16_t m : s.Masks) ASSERT_EQ(m & 0xF000, 0) << text;
+        for (const auto& intervals : p.ValveIntervals)
+            ASSERT_LE(intervals.size(), kMaxValveIntervals) << text;
+        if (HasFailure()) return;
     }
 }
 
