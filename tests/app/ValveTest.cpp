@@ -104,6 +104,21 @@ TEST_F(ValveTest, LanesCheckBoxesAndPlotFollowTheProgram) {
     }
 }
 
+TEST_F(ValveTest, MovingThePlotBelowTheLanesSettlesAfterOneMoreRedraw) {
+    openWindow();
+    QTest::qWait(300);
+    QTest::mouseClick(control<QCheckBox>("ShowValves"), Qt::LeftButton);
+    memo()->setPlainText("V1=1\nV2=2\nV3=3");
+    QTest::qWait(600);
+    EXPECT_EQ(control<PaintBox>("PaintBox2")->y(), 48 + 3 * 14 + 8);
+    // The plot's new size is drawn by the redraw its move asked for; then all is quiet.
+    const int settled = form->redrawCount();
+    EXPECT_DOUBLE_EQ(form->plot().scale().YScale, control<PaintBox>("PaintBox2")->height() / 100e-9)
+        << "the scale is that of the plot's new height";
+    QTest::qWait(500);
+    EXPECT_EQ(form->redrawCount(), settled);
+}
+
 TEST_F(ValveTest, TheValveGraphShowsTheWaveOfTheTypedProgram) {
     openWindow();
     QTest::mouseClick(control<QCheckBox>("ShowValves"), Qt::LeftButton);
