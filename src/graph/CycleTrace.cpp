@@ -48,7 +48,9 @@ class Columns {
 public:
     Columns(const TimeAxis& a, int margin)
         : a_(a), lo_(a.Left - margin), hi_(a.Left + std::max(a.Width, 0) + margin - 1) {}
-    int at(double t) const { return std::clamp(pixel((t - a_.XMin) * a_.XScale) + a_.Left, lo_, hi_); }
+    int at(double t) const {
+        return std::clamp(pixel((t - a_.XMin) * a_.XScale) + a_.Left, lo_, hi_);
+    }
     bool outside(int x) const { return x == lo_ || x == hi_; }
     int span() const { return hi_ - lo_ + 1; }
 
@@ -202,14 +204,11 @@ void drawDenseTrace(Canvas& canvas, const TimeAxis& a, double cycle,
     std::vector<TraceVertex> v(given.begin(), given.end());
     for (TraceVertex& p : v) p.Time = std::clamp(p.Time, 0.0, cycle);
     if (v.back().Time != cycle) v.push_back({cycle, v.back().Y});
-    const bool sorted = std::is_sorted(v.begin(), v.end(), [](const TraceVertex& p, const TraceVertex& q) {
-        return p.Time < q.Time;
-    });
+    auto earlier = [](const TraceVertex& p, const TraceVertex& q) { return p.Time < q.Time; };
+    const bool sorted = std::is_sorted(v.begin(), v.end(), earlier);
     const RowRanges rows(v);
     const auto [yMin, yMax] = rows.range(0, v.size() - 1);
-    const double tMin = std::min_element(v.begin(), v.end(), [](const TraceVertex& p, const TraceVertex& q) {
-                            return p.Time < q.Time;
-                        })->Time;
+    const double tMin = std::min_element(v.begin(), v.end(), earlier)->Time;
 
     const Columns col(a, 2);
     auto at = [&](std::int64_t n, double t) {
@@ -241,8 +240,9 @@ void drawDenseTrace(Canvas& canvas, const TimeAxis& a, double cycle,
                 const std::int64_t k = lastOfRun(j, last, [&](std::int64_t i) {
                     return at(n, v[static_cast<std::size_t>(i)].Time) == x;
                 });
-                const auto [lo, hi] = rows.range(static_cast<std::size_t>(j), static_cast<std::size_t>(k));
-                line.group(x, v[static_cast<std::size_t>(j)].Y, lo, hi, v[static_cast<std::size_t>(k)].Y);
+                const auto from = static_cast<std::size_t>(j), to = static_cast<std::size_t>(k);
+                const auto [lo, hi] = rows.range(from, to);
+                line.group(x, v[from].Y, lo, hi, v[to].Y);
                 j = k + 1;
             }
         }

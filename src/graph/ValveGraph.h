@@ -35,7 +35,9 @@ struct ValveLanes {
     int plotTop() const { return Shown ? Bottom + 8 : kFirstLaneTop; } // PaintBox2
     int maxLabelTop() const { return Shown ? Bottom + 4 : 44; }        // Label5
     // Lane index from the top, as the printed report numbers them.
-    int laneIndex(int valve) const { return (Position[static_cast<std::size_t>(valve)] - kFirstLaneTop) / kLanePitch; }
+    int laneIndex(int valve) const {
+        return (Position[static_cast<std::size_t>(valve)] - kFirstLaneTop) / kLanePitch;
+    }
 };
 
 ValveLanes valveLanes(const ValveProgram& program, bool showValves);

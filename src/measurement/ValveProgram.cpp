@@ -152,7 +152,8 @@ constexpr int kMaxShift = 15;
 
 constexpr std::array<std::int64_t, kMaxShift + 1> makeShiftLimits() {
     std::array<std::int64_t, kMaxShift + 1> limits{};
-    for (int i = 0; i <= kMaxShift; ++i) limits[static_cast<std::size_t>(i)] = kExactLimit / kPow10[i];
+    for (int i = 0; i <= kMaxShift; ++i)
+        limits[static_cast<std::size_t>(i)] = kExactLimit / kPow10[i];
     return limits;
 }
 constexpr std::array<std::int64_t, kMaxShift + 1> kShiftLimits = makeShiftLimits();
@@ -403,7 +404,8 @@ private:
         for (std::size_t w = 0; w < words_.size(); ++w) {
             before_[w] = count;
             for (std::uint64_t word = words_[w]; word != 0; word &= word - 1) {
-                times_.push_back(static_cast<T>(w * 64 + static_cast<std::size_t>(std::countr_zero(word))));
+                const auto b = static_cast<std::size_t>(std::countr_zero(word));
+                times_.push_back(static_cast<T>(w * 64 + b));
                 ++count;
             }
         }
@@ -480,7 +482,8 @@ std::string expandValveGroups(std::string_view list) {
             const std::size_t b = text.find_last_of(",(", p - 1);
             if (b != std::string::npos) countStart = b + 1;
         }
-        const std::uint64_t n = readCount(std::string_view(text).substr(countStart, p - countStart));
+        const std::uint64_t n =
+            readCount(std::string_view(text).substr(countStart, p - countStart));
         std::size_t end = close == std::string::npos ? text.size() : close + 1;
         if (n == 0 && end < text.size()) ++end; // a group repeated 0 times goes with its comma
         std::string copies =
@@ -535,7 +538,8 @@ ValveProgram parseValveProgram(std::string_view text, double cycleTime) {
                 list.add(number);
             } else {
                 p = std::find(p, end, ',');
-                const Item item = readItem(std::string_view(start, static_cast<std::size_t>(p - start)));
+                const Item item =
+                    readItem(std::string_view(start, static_cast<std::size_t>(p - start)));
                 switch (item.Kind) {
                 case ItemKind::Number: list.add(numberOf(item.Number)); break;
                 case ItemKind::Stop: stopMask |= bit; break;
@@ -575,7 +579,8 @@ ValveProgram parseValveProgram(std::string_view text, double cycleTime) {
         if (lists[v].scaled) scale = std::min(scale, lists[v].exponent);
     }
     std::int64_t exactCycle = 0;
-    exact = exact && shifted(static_cast<std::int64_t>(cycle.Digits), cycle.Exponent - scale, exactCycle);
+    exact = exact && shifted(static_cast<std::int64_t>(cycle.Digits), cycle.Exponent - scale,
+                             exactCycle);
     // Whole units of 10^scale as seconds; the common case in one division.
     const double unit = scale < 0 && scale >= -22 ? decimalToDouble(std::int64_t{1}, -scale) : 0.0;
     auto toSeconds = [&](std::int64_t units) {

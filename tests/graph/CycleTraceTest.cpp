@@ -40,7 +40,8 @@ void everyCycleTrace(Canvas& canvas, const TimeAxis& a, double cycle,
     for (std::int64_t n = 0; n < cycles; ++n) {
         const double c = static_cast<double>(n) * cycle;
         const double next = static_cast<double>(n + 1) * cycle;
-        for (const TraceVertex& p : v) canvas.lineTo(xOf(a, p.Time == cycle ? next : c + p.Time), p.Y);
+        for (const TraceVertex& p : v)
+            canvas.lineTo(xOf(a, p.Time == cycle ? next : c + p.Time), p.Y);
     }
 }
 
@@ -71,7 +72,8 @@ QImage render(const std::function<void(Canvas&)>& draw, PenStyle style = PenStyl
     for (int x = kLeft; x < kLeft + W; ++x)
         for (int y = 0; y < H; ++y)
             if (a.pixel(x, y) != b.pixel(x, y))
-                return ::testing::AssertionFailure() << "pixel " << x - kLeft << ", " << y << " differs";
+                return ::testing::AssertionFailure()
+                       << "pixel " << x - kLeft << ", " << y << " differs";
     return ::testing::AssertionSuccess();
 }
 
@@ -79,7 +81,8 @@ int inkedColumns(const QImage& image) {
     int columns = 0;
     for (int x = 0; x < image.width(); ++x) {
         bool inked = false;
-        for (int y = 0; y < image.height() && !inked; ++y) inked = image.pixel(x, y) != qRgb(255, 255, 255);
+        for (int y = 0; y < image.height() && !inked; ++y)
+            inked = image.pixel(x, y) != qRgb(255, 255, 255);
         columns += inked;
     }
     return columns;
@@ -134,8 +137,8 @@ TEST(CycleTrace, DenseCyclesSetTheSamePixelsAsDrawingEveryCycle) {
          axisOf(-5, 40)},
         {"pump steps", stepWave({0.2, 0.3, 0.6, 1, 1}, {10, 60, 110, 50, 60}, 1.0), 1.0,
          axisOf(0, 5000)},
-        {"pump steps, a few pixels a cycle", stepWave({0.2, 0.3, 0.6, 1, 1}, {10, 60, 110, 50, 60}, 1.0),
-         1.0, axisOf(0, 700)},
+        {"pump steps, a few pixels a cycle",
+         stepWave({0.2, 0.3, 0.6, 1, 1}, {10, 60, 110, 50, 60}, 1.0), 1.0, axisOf(0, 700)},
         {"a step ending before the start", stepWave({-0.5, 1, 1}, {20, 90, 60}, 1.0), 1.0,
          axisOf(0, 3000)},
     };
@@ -147,7 +150,8 @@ TEST(CycleTrace, DenseCyclesSetTheSamePixelsAsDrawingEveryCycle) {
             EXPECT_LT(counted.lines(), 8u * W) << c.what << ": drawn per column";
         }
         const QImage fast = render([&](Canvas& k) { drawCycleTrace(k, c.axis, c.cycle, c.wave); });
-        const QImage every = render([&](Canvas& k) { everyCycleTrace(k, c.axis, c.cycle, c.wave); });
+        const QImage every =
+            render([&](Canvas& k) { everyCycleTrace(k, c.axis, c.cycle, c.wave); });
         EXPECT_TRUE(samePlotPixels(fast, every)) << c.what;
         EXPECT_GT(inkedColumns(every), W / 10) << c.what << ": a real trace was compared";
     }
@@ -188,7 +192,8 @@ TEST(CycleTrace, ATinyCycleOnAnAxisOfHoursDrawsAtMostThePixels) {
     const QImage waves = render([&](Canvas& k) { drawCycleTrace(k, axis, 0.001, wave); });
     for (int x = kLeft; x < kLeft + W; ++x) {
         EXPECT_EQ(lines.pixel(x, 5), qRgb(0, 0, 0)) << x;
-        for (int y = 52; y <= 60; ++y) ASSERT_EQ(waves.pixel(x, y), qRgb(0, 0, 0)) << x << ", " << y;
+        for (int y = 52; y <= 60; ++y)
+            ASSERT_EQ(waves.pixel(x, y), qRgb(0, 0, 0)) << x << ", " << y;
         EXPECT_EQ(waves.pixel(x, 51), qRgb(255, 255, 255)) << x;
         EXPECT_EQ(waves.pixel(x, 61), qRgb(255, 255, 255)) << x;
     }

@@ -127,7 +127,8 @@ TEST_F(RunTraceTest, TypedProgramsReachTheBusAsRecorded) {
     programs->Pump = parsePumpProgram("50(0.15),-20(0.1),100", options.CycleTime);
     options.Programs = programs;
     session();
-    EXPECT_TRUE(matchesTraceFile(text, std::string(VARENTIS_TEST_DATA) + "/traces/run_programs.txt"));
+    EXPECT_TRUE(
+        matchesTraceFile(text, std::string(VARENTIS_TEST_DATA) + "/traces/run_programs.txt"));
 }
 
 } // namespace
