@@ -381,10 +381,6 @@ void MainFormLayout::placePlot() {
     Label9->setGeometry(4, Label9->y(), left - 8, 16);
 }
 
-} // namespace varentis
-
-namespace varentis {
-
 void MainFormLayout::placeValveGraph(const ValveLanes& lanes) {
     Lanes = lanes;
     for (std::size_t v = 0; v < kValveCount; ++v) {
