@@ -60,16 +60,18 @@ void PlotView::XYFactors() {
     if (r.Label8) form_.Label8->setText(QString::fromStdString(*r.Label8));
 }
 
-void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs, double cycleTimeSeconds,
+void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs,
+                         std::shared_ptr<const ValveProgram> valves, double cycleTimeSeconds,
                          double periodSeconds) {
     ++redrawCount_;
     programs_ = std::move(programs);
+    valves_ = std::move(valves);
     cycleTime_ = cycleTimeSeconds;
     XYFactors();
     form_.Label11->setText(form_.ComboBox1->currentText());
     scale_.DampingFactor = dampingFactor(form_.Edit7->text().toStdString(),
                                          form_.ComboBox4->currentIndex(), periodSeconds);
-    form_.placePlot();
+    DrawValves();
 
     QImage& image = form_.PaintBox2->image();
     QPainter painter(&image);
@@ -79,6 +81,25 @@ void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs, double cyc
     form_.Label9->setVisible(zero.Visible);
     if (zero.Visible) form_.Label9->move(form_.Label9->x(), zero.Top + form_.PaintBox2->y());
     form_.PaintBox2->update();
+}
+
+void PlotView::DrawValves() {
+    const ValveLanes lanes = valveLanes(*valves_, form_.ShowValves->isChecked());
+    form_.placeValveGraph(lanes);
+    if (!lanes.Shown) return;
+    PaintBox& box = *form_.PaintBox3;
+    TimeAxis axis;
+    axis.XMin = scale_.XMin;
+    axis.XMax = scale_.XMax;
+    axis.XScale = scale_.XScale;
+    axis.Width = box.width();
+    QImage& image = box.image();
+    QPainter painter(&image);
+    QPainterCanvas canvas(painter);
+    drawValveGraph(canvas, {0, 0, box.width(), box.height()}, axis, *valves_, lanes, cycleTime_,
+                   Colors);
+    painter.end();
+    box.update();
 }
 
 void PlotView::DrawPoint(double time, double signal, double current) {

@@ -6,6 +6,7 @@
 #include "graph/SignalGraph.h"
 #include "measurement/PointStore.h"
 #include "measurement/Schedules.h"
+#include "measurement/ValveProgram.h"
 
 #include <memory>
 
@@ -22,16 +23,23 @@ public:
 
     // Renews the scale from the axis settings and the plot size; sets the axis captions.
     void XYFactors();
-    // Full redraw: the scale renewed, then every stored point and the program traces of
-    // `programs` (kept for the live segments that follow).
-    void DrawGraph(std::shared_ptr<const RunPrograms> programs, double cycleTimeSeconds,
+    // Full redraw: the scale renewed, the valve graph of `valves` with the plot placed
+    // below it, then every stored point and the program traces of `programs` (kept for the
+    // live segments that follow).
+    void DrawGraph(std::shared_ptr<const RunPrograms> programs,
+                   std::shared_ptr<const ValveProgram> valves, double cycleTimeSeconds,
                    double periodSeconds);
+    // The valve graph: lanes and check boxes placed, the plot moved below them, the graph
+    // drawn when "Show valves" is ticked.
+    void DrawValves();
     // One live segment to the new point; `signal` has the zero line taken off.
     void DrawPoint(double time, double signal, double current);
     // A new run's live trace starts at the bottom-left corner.
     void startLiveTrace();
 
     const GraphScale& scale() const { return scale_; }
+    // The valve program of the last full redraw.
+    const ValveProgram& valves() const { return *valves_; }
     GraphColors Colors;
     int redrawCount() const { return redrawCount_; }
 
@@ -44,6 +52,7 @@ private:
     const PointStore& points_;
     GraphScale scale_;
     std::shared_ptr<const RunPrograms> programs_ = std::make_shared<const RunPrograms>();
+    std::shared_ptr<const ValveProgram> valves_ = std::make_shared<const ValveProgram>();
     double cycleTime_ = 30.0;
     int redrawCount_ = 0;
 };

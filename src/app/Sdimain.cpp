@@ -11,6 +11,8 @@
 #include "hardware/phsetup.h"
 #include "hardware/pumps.h"
 #include "measurement/PotentialProgram.h"
+#include "measurement/PumpProgram.h"
+#include "measurement/ValveProgram.h"
 #include "measurement/potentials.h"
 #include "printing/margins.h"
 #include "printing/printwn.h"
@@ -119,10 +121,7 @@ void TSDIAppForm::connectHandlers() {
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
 
     for (int v = 0; v < 12; ++v)
-        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v](bool on) {
-            // One driver operation: atomic on the bus, also while a run switches valves.
-            device_->SetValve(static_cast<std::uint8_t>(v), on);
-        });
+        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v] { ValveBoxMouseUp(v); });
 }
 
 void TSDIAppForm::FormCreate() {
@@ -404,14 +403,23 @@ void TSDIAppForm::Timer2Timer() {
 
 void TSDIAppForm::DrawGraph() {
     // The programs are parsed afresh at every full redraw, also during a run: the run takes
-    // them at its next tick. One step for the whole cycle until the program texts are parsed.
-    // The potential program was parsed when its text or the cycle time changed.
+    // them at its next tick. The potential program was parsed when its text or the cycle time
+    // changed.
     auto programs = std::make_shared<RunPrograms>();
-    programs->Pump = oneStepPumpSchedule(fieldValue(PumpEdit), cycleTime_);
+    programs->Pump = parsePumpProgram(PumpEdit->text().toStdString(), cycleTime_);
     programs->Potential = potentialSchedule_;
+    auto valves = std::make_shared<const ValveProgram>(
+        parseValveProgram(Memo2->toPlainText().toStdString(), cycleTime_));
+    programs->Valves = valves->Schedule;
     programs_ = std::move(programs);
-    plot_.DrawGraph(programs_, cycleTime_, periodSeconds_);
+    plot_.DrawGraph(programs_, std::move(valves), cycleTime_, periodSeconds_);
     pushRunOptions();
+}
+
+void TSDIAppForm::ValveBoxMouseUp(int valve) {
+    // One driver operation: atomic on the bus, also while a run switches valves. The next
+    // programmed step sets all valves again.
+    device_->SetValve(static_cast<std::uint8_t>(valve), ValveBoxes[valve]->isChecked());
 }
 
 // ---- Shell ----------------------------------------------------------------------------

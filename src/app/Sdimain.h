@@ -48,6 +48,9 @@ public:
     void DrawPoint(double time, double signal, double current) {
         plot_.DrawPoint(time, signal, current);
     }
+    // CheckBox3MouseUp .. CheckBox14MouseUp: the valve box V1 .. V12 (valve 0 .. 11) switches
+    // its valve at once to the box's state, whether a run is going or not.
+    void ValveBoxMouseUp(int valve);
     void SetPeriod();
     void Edit10Change();
     // Parses the potential program into PotentialSchedule and asks for a redraw.

@@ -28,6 +28,17 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+// Left, top, right, bottom; right and bottom are excluded.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
 enum class PenStyle { Solid, Dotted };
 // Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands).
 enum class PenMode { Copy, Xor, NotXor };
