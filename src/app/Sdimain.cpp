@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -116,6 +117,24 @@ void TSDIAppForm::connectHandlers() {
     for (QAction* a : {Stopifmaxtime1, Detectoroff})
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
 
+    connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
+
+    // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
+    auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
+    connect(PaintBox2, &PaintBox::mousePressed, this, [this, at](QMouseEvent* e) {
+        PaintBox2MouseDown(e->button(), at(e).x(), at(e).y());
+    });
+    connect(PaintBox2, &PaintBox::mouseMoved, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseMove(at(e).x(), at(e).y()); });
+    connect(PaintBox2, &PaintBox::mouseReleased, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseUp(at(e).x(), at(e).y()); });
+    connect(PaintBox1, &PaintBox::mouseReleased, this, [this, at](QMouseEvent* e) {
+        const QPoint p = PaintBox2->mapFrom(PaintBox1, at(e));
+        PaintBox2MouseUp(p.x(), p.y());
+    });
+    connect(PaintBox2, &PaintBox::doubleClicked, this, &TSDIAppForm::PaintBox2DblClick);
+    Panel7->installEventFilter(this);
+
     for (int v = 0; v < 12; ++v)
         connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v](bool on) {
             // One driver operation: atomic on the bus, also while a run switches valves.
@@ -202,7 +221,7 @@ void TSDIAppForm::FormActivate() {
     device_->PMTCalculateCFactors();
     SetPeriod();
     DrawGraph();
-    runView_.Zoomed = false;
+    plot_.resetCursor();
     runView_.showRunState(RunState::Stopped);
     documents_.reset();
 }
@@ -330,6 +349,11 @@ void TSDIAppForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel7 && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Panel7DblClick();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* edit = qobject_cast<QLineEdit*>(watched);
         if (edit && edit != Edit8 && edit != Edit9 && edit != PotentialEdit && edit != PumpEdit)
@@ -402,6 +426,8 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::FormClose() {
     BitBtn3Click(); // nothing to do when no run is in progress
+    // A zoomed view is never stored as the axis setting.
+    plot_.unzoom();
     if (!iniPath_.isEmpty()) {
         ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
@@ -439,5 +465,9 @@ void TSDIAppForm::Helpindex1Click() {
 }
 
 void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+
+void TSDIAppForm::PaintBox2DblClick() {
+    if (plot_.PaintBox2DblClick(runState())) DrawGraph();
+}
 
 } // namespace varentis
