@@ -8,10 +8,12 @@
 namespace varentis {
 
 double decimalValue(double value) {
-    if (!std::isfinite(value) || value == 0.0) return value;
+    if (!std::isfinite(value) || value == 0.0)
+        return value;
     char buf[64];
     auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    if (written.ec != std::errc()) return value;
+    if (written.ec != std::errc())
+        return value;
     double out = value;
     std::from_chars(buf, written.ptr, out, std::chars_format::scientific);
     return out;
@@ -33,10 +35,12 @@ std::string signalAtPixelText(const GraphScale& scale, int height, int y) {
     return text(signalAtPixel(scale, height, y), scale.YDecimals);
 }
 
-bool zoomsIn(const PixelRect& band) { return band.Left < band.Right && band.Top < band.Bottom; }
+bool zoomsIn(const PixelRect& band) {
+    return band.Left < band.Right && band.Top < band.Bottom;
+}
 
-AxisTexts zoomedAxisTexts(const GraphScale& scale, int height, const PixelRect& band,
-                          int releaseX, int releaseY) {
+AxisTexts zoomedAxisTexts(const GraphScale& scale, int height, const PixelRect& band, int releaseX,
+                          int releaseY) {
     AxisTexts t;
     t.XMin = timeAtPixelText(scale, band.Left);
     t.XMax = timeAtPixelText(scale, releaseX);
@@ -51,13 +55,15 @@ int nearestPointIndex(std::span<const double> times, double t) {
 }
 
 double smoothedSignal(std::span<const double> signalValues, int index, double dampingFactor) {
-    if (signalValues.empty()) return 0.0;
+    if (signalValues.empty())
+        return 0.0;
     const auto last =
         std::min(static_cast<std::size_t>(std::max(index, 0)), signalValues.size() - 1);
     const double keep = dampingFactor;
     const double take = 1.0 - dampingFactor;
     double v = signalValues[0];
-    for (std::size_t k = 1; k <= last; ++k) v = keep * v + take * signalValues[k];
+    for (std::size_t k = 1; k <= last; ++k)
+        v = keep * v + take * signalValues[k];
     return v;
 }
 
@@ -66,7 +72,8 @@ PointPick pickPoint(const GraphScale& scale, const PointStore& points, int heigh
     PointPick pick;
     const std::size_t held = std::min({static_cast<std::size_t>(std::max(points.Count, 0)),
                                        points.Times.size(), points.Signals.size()});
-    if (held == 0) return pick;
+    if (held == 0)
+        return pick;
     const std::span<const double> times(points.Times.data(), held);
     const double t = decimalValue(x / scale.XScale + scale.XMin);
     const int i = nearestPointIndex(times, t);
@@ -85,8 +92,7 @@ PointPick pickPoint(const GraphScale& scale, const PointStore& points, int heigh
     if (withCurrent && at < points.Currents.size()) {
         const double current = points.Currents[at];
         pick.HasCurrent = true;
-        pick.Current =
-            text(decimalValue(current / scale.CurUnitFactor), scale.CurrentDecimals);
+        pick.Current = text(decimalValue(current / scale.CurUnitFactor), scale.CurrentDecimals);
         pick.MarkerCurrentY = height - pixel((current - scale.CurMin) * scale.CurScale);
     }
     return pick;
@@ -101,7 +107,8 @@ void drawFocusRect(Canvas& canvas, const PixelRect& band) {
     const int right = std::max(band.Left, band.Right) - 1; // last column
     const int top = std::min(band.Top, band.Bottom);
     const int bottom = std::max(band.Top, band.Bottom) - 1; // last row
-    if (right < left || bottom < top) return;
+    if (right < left || bottom < top)
+        return;
     canvas.setPen(rgb(0, 0, 0), PenStyle::Dotted);
     canvas.setPenMode(PenMode::Not);
     // Four edges that share no pixel: a pixel inverted twice would vanish from the frame.
@@ -110,10 +117,12 @@ void drawFocusRect(Canvas& canvas, const PixelRect& band) {
         canvas.lineTo(x2, y2);
     };
     edge(left, top, right, top);
-    if (bottom > top) edge(right, bottom, left, bottom);
+    if (bottom > top)
+        edge(right, bottom, left, bottom);
     if (bottom - top > 1) {
         edge(left, bottom - 1, left, top + 1);
-        if (right > left) edge(right, top + 1, right, bottom - 1);
+        if (right > left)
+            edge(right, top + 1, right, bottom - 1);
     }
     canvas.setPenMode(PenMode::Copy);
     canvas.setPenStyle(PenStyle::Solid);

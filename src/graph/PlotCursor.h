@@ -53,8 +53,8 @@ std::string signalAtPixelText(const GraphScale& scale, int height, int y);
 bool zoomsIn(const PixelRect& band);
 // The axis limits of a zoom to `band`, released at (releaseX, releaseY): the start corner
 // gives "X min" and "Y max", the release point "X max" and "Y min".
-AxisTexts zoomedAxisTexts(const GraphScale& scale, int height, const PixelRect& band,
-                          int releaseX, int releaseY);
+AxisTexts zoomedAxisTexts(const GraphScale& scale, int height, const PixelRect& band, int releaseX,
+                          int releaseY);
 
 // The stored point nearest in time to t (s), for times in ascending order: a bisection over
 // the point index, which ends on the last point before t or the first at or after it, then
@@ -70,13 +70,17 @@ template <class TimeAt> int nearestPointIndex(int count, double t, TimeAt&& time
     double s = a;
     do {
         s /= 2.0;
-        if (timeAt(at(a)) >= t) a -= s;
-        else a += s;
+        if (timeAt(at(a)) >= t)
+            a -= s;
+        else
+            a += s;
     } while (!(s < 0.1));
     int i = at(a);
     const double here = std::fabs(t - timeAt(i));
-    if (i > 0 && std::fabs(t - timeAt(i - 1)) < here) --i;
-    else if (i < count - 1 && std::fabs(t - timeAt(i + 1)) < here) ++i;
+    if (i > 0 && std::fabs(t - timeAt(i - 1)) < here)
+        --i;
+    else if (i < count - 1 && std::fabs(t - timeAt(i + 1)) < here)
+        ++i;
     return i;
 }
 int nearestPointIndex(std::span<const double> times, double t);
@@ -88,12 +92,12 @@ double smoothedSignal(std::span<const double> signalValues, int index, double da
 // A left click on the plot at pixel column x: the point picked and what the read-outs show.
 struct PointPick {
     int Index = 0;
-    double Signal = 0.0;   // A, smoothed, zero line not taken off (the read-out's raw value)
-    std::string Time;      // in the time unit, XDecimals + 1 decimals
-    std::string Value;     // signal minus zero line in the signal unit, YDecimals decimals
-    Point Marker;          // the cross on the signal trace
+    double Signal = 0.0; // A, smoothed, zero line not taken off (the read-out's raw value)
+    std::string Time;    // in the time unit, XDecimals + 1 decimals
+    std::string Value;   // signal minus zero line in the signal unit, YDecimals decimals
+    Point Marker;        // the cross on the signal trace
     bool HasCurrent = false;
-    std::string Current;   // cell current in the current unit, CurrentDecimals decimals
+    std::string Current;    // cell current in the current unit, CurrentDecimals decimals
     int MarkerCurrentY = 0; // the cross on the current trace
 };
 // The store must hold at least one point. The current is read only when `withCurrent` is
