@@ -118,6 +118,7 @@ void TSDIAppForm::connectHandlers() {
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
 
     connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
+    connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
 
     // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
     auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
@@ -182,7 +183,6 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
             &TSDIAppForm::pushRunOptions);
     connect(PotentiostatButton, &QPushButton::clicked, windows.potential, &QDialog::exec);
     connect(PumpButton, &QPushButton::clicked, windows.pump, &QDialog::show);
-    connect(Graphsetup1, &QAction::triggered, windows.colors, &QDialog::exec);
     connect(Devicetest1, &QAction::triggered, this, [this] {
         device_->DeviceTest(timerCheck());
         windows_->deviceDialog()->exec();
@@ -468,6 +468,15 @@ void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
 
 void TSDIAppForm::PaintBox2DblClick() {
     if (plot_.PaintBox2DblClick(runState())) DrawGraph();
+}
+
+void TSDIAppForm::Graphsetup1Click() {
+    TGColor* dialog = windows_->colors;
+    dialog->Colors = plot_.Colors;
+    dialog->exec();
+    plot_.Colors = dialog->Colors;
+    // Whatever the dialog's result: the graph shows the colours as they are now.
+    Redraw();
 }
 
 } // namespace varentis

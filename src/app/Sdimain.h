@@ -60,6 +60,7 @@ public:
     void FileExit1Execute();
     void Helpindex1Click();
     void HelpAbout1Execute();
+    void Graphsetup1Click();
 
     // The mouse on the plot (PaintBox2 pixels) and the zero line from the read-out; the work
     // is the plot view's.
