@@ -4,6 +4,7 @@
 #include "app/AppWindows.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
+#include "documents/DataText.h"
 #include "graph/colors.h"
 #include "documents/viewdta.h"
 #include "hardware/TVicPort.h"
@@ -119,6 +120,7 @@ void TSDIAppForm::connectHandlers() {
 
     connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
     connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
+    connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
 
     // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
     auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
@@ -168,6 +170,7 @@ void TSDIAppForm::registerControls() {
 void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     windows_ = &windows;
     device_ = windows.device;
+    windows.viewData->IniPath = iniPath_;
     // Controls of the other windows go by "TClass.Name".
     const std::pair<QWidget*, const char*> owners[] = {
         {windows.potential, "TPotential"}, {windows.pmtSetup, "TPMTSetup"},
@@ -477,6 +480,18 @@ void TSDIAppForm::Graphsetup1Click() {
     plot_.Colors = dialog->Colors;
     // Whatever the dialog's result: the graph shows the colours as they are now.
     Redraw();
+}
+
+void TSDIAppForm::Viewdatatext1Click() {
+    const GraphScale& scale = plot_.scale();
+    DataTextColumns columns;
+    columns.timeUnitFactor = scale.XUnitFactor;
+    columns.signalUnitFactor = scale.YUnitFactor;
+    columns.timeDecimals = timeColumnDecimals(scale.XDecimals, periodSeconds_, scale.XUnitFactor);
+    columns.signalDecimals = scale.YDecimals;
+    columns.timeUnit = ComboBox2->currentText().toStdString();
+    columns.signalUnit = ComboBox1->currentText().toStdString();
+    windows_->viewData->Viewdatatext1Click(dataText(store_, columns));
 }
 
 } // namespace varentis

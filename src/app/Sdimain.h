@@ -61,6 +61,7 @@ public:
     void Helpindex1Click();
     void HelpAbout1Execute();
     void Graphsetup1Click();
+    void Viewdatatext1Click();
 
     // The mouse on the plot (PaintBox2 pixels) and the zero line from the read-out; the work
     // is the plot view's.
