@@ -301,9 +301,9 @@ void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {
 
 void MainFormLayout::buildRightPanel(QWidget* p) {
     Panel5 = makeReadout("Panel5", "Current status of the program", p);
-    Panel6 = makeReadout("Panel6", "Current time-axis value", p);
-    Panel7 = makeReadout("Panel7", "Current signal-axis value", p);
-    Panel8 = makeReadout("Panel8", "Current point number", p);
+    Panel6 = makeReadout("Panel6", "Current value of time axis", p);
+    Panel7 = makeReadout("Panel7", "Current value of signal axis", p);
+    Panel8 = makeReadout("Panel8", "Number of current point", p);
     Panel9 = makeReadout("Panel9", "Additional information", p);
 
     PaintBox1 = new PaintBox("PaintBox1", p);

@@ -4,6 +4,7 @@
 #include "app/AppWindows.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
+#include "documents/DataText.h"
 #include "graph/colors.h"
 #include "documents/viewdta.h"
 #include "hardware/TVicPort.h"
@@ -31,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -120,6 +122,26 @@ void TSDIAppForm::connectHandlers() {
     for (QAction* a : {Stopifmaxtime1, Detectoroff})
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
 
+    connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
+    connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
+    connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
+
+    // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
+    auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
+    connect(PaintBox2, &PaintBox::mousePressed, this, [this, at](QMouseEvent* e) {
+        PaintBox2MouseDown(e->button(), at(e).x(), at(e).y());
+    });
+    connect(PaintBox2, &PaintBox::mouseMoved, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseMove(at(e).x(), at(e).y()); });
+    connect(PaintBox2, &PaintBox::mouseReleased, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseUp(at(e).x(), at(e).y()); });
+    connect(PaintBox1, &PaintBox::mouseReleased, this, [this, at](QMouseEvent* e) {
+        const QPoint p = PaintBox2->mapFrom(PaintBox1, at(e));
+        PaintBox2MouseUp(p.x(), p.y());
+    });
+    connect(PaintBox2, &PaintBox::doubleClicked, this, &TSDIAppForm::PaintBox2DblClick);
+    Panel7->installEventFilter(this);
+
     for (int v = 0; v < 12; ++v)
         connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v] { ValveBoxMouseUp(v); });
 }
@@ -149,6 +171,7 @@ void TSDIAppForm::registerControls() {
 void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     windows_ = &windows;
     device_ = windows.device;
+    windows.viewData->IniPath = iniPath_;
     // Controls of the other windows go by "TClass.Name".
     const std::pair<QWidget*, const char*> owners[] = {
         {windows.potential, "TPotential"}, {windows.pmtSetup, "TPMTSetup"},
@@ -170,7 +193,6 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
         pump->activateWindow();
     });
     connect(PMTdetectorsetup1, &QAction::triggered, this, &TSDIAppForm::PMTdetectorsetup1Click);
-    connect(Graphsetup1, &QAction::triggered, windows.colors, &QDialog::exec);
     connect(Devicetest1, &QAction::triggered, this, [this] {
         device_->DeviceTest(timerCheck());
         windows_->deviceDialog()->exec();
@@ -212,7 +234,7 @@ void TSDIAppForm::FormActivate() {
     // which fires no change handler.
     potentialSchedule_ = parsePotentialProgram(PotentialEdit->text().toStdString(), cycleTime_);
     DrawGraph();
-    runView_.Zoomed = false;
+    plot_.resetCursor();
     runView_.showRunState(RunState::Stopped);
     documents_.reset();
 }
@@ -346,6 +368,11 @@ void TSDIAppForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel7 && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Panel7DblClick();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* edit = qobject_cast<QLineEdit*>(watched);
         if (edit && edit != Edit8 && edit != Edit9 && edit != PotentialEdit && edit != PumpEdit)
@@ -445,6 +472,8 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::FormClose() {
     BitBtn3Click(); // nothing to do when no run is in progress
+    // A zoomed view is never stored as the axis setting.
+    plot_.unzoom();
     if (!iniPath_.isEmpty()) {
         ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
@@ -482,5 +511,30 @@ void TSDIAppForm::Helpindex1Click() {
 }
 
 void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+
+void TSDIAppForm::PaintBox2DblClick() {
+    if (plot_.PaintBox2DblClick(runState())) DrawGraph();
+}
+
+void TSDIAppForm::Graphsetup1Click() {
+    TGColor* dialog = windows_->colors;
+    dialog->Colors = plot_.Colors;
+    dialog->exec();
+    plot_.Colors = dialog->Colors;
+    // Whatever the dialog's result: the graph shows the colours as they are now.
+    Redraw();
+}
+
+void TSDIAppForm::Viewdatatext1Click() {
+    const GraphScale& scale = plot_.scale();
+    DataTextColumns columns;
+    columns.timeUnitFactor = scale.XUnitFactor;
+    columns.signalUnitFactor = scale.YUnitFactor;
+    columns.timeDecimals = timeColumnDecimals(scale.XDecimals, periodSeconds_, scale.XUnitFactor);
+    columns.signalDecimals = scale.YDecimals;
+    columns.timeUnit = ComboBox2->currentText().toStdString();
+    columns.signalUnit = ComboBox1->currentText().toStdString();
+    windows_->viewData->Viewdatatext1Click(dataText(store_, columns));
+}
 
 } // namespace varentis

@@ -68,6 +68,21 @@ public:
     void FileExit1Execute();
     void Helpindex1Click();
     void HelpAbout1Execute();
+    void Graphsetup1Click();
+    void Viewdatatext1Click();
+
+    // The mouse on the plot (PaintBox2 pixels) and the zero line from the read-out; the work
+    // is the plot view's.
+    void PaintBox2MouseDown(Qt::MouseButton button, int x, int y) {
+        plot_.PaintBox2MouseDown(button, x, y, runState());
+    }
+    void PaintBox2MouseMove(int x, int y) { plot_.PaintBox2MouseMove(x, y); }
+    void PaintBox2MouseUp(int x, int y) { plot_.PaintBox2MouseUp(x, y); }
+    void PaintBox2DblClick();
+    void Panel7DblClick() { plot_.Panel7DblClick(); }
+    void Setzeroline1Click() { Panel7DblClick(); }
+    bool Zoomed() const { return plot_.Zoomed; }
+    const AxisTexts& SavedAxisTexts() const { return plot_.SavedAxisTexts; }
 
     // Without dialogs (command line, tests): the message of a failure, or empty.
     QString saveToFile(const QString& path) { return documents_.saveToFile(path); }

@@ -40,8 +40,9 @@ struct Rect {
 };
 
 enum class PenStyle { Solid, Dotted };
-// Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands).
-enum class PenMode { Copy, Xor, NotXor };
+// Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands); Not
+// inverts every pixel the pen draws whatever its colour, so a figure drawn twice is gone.
+enum class PenMode { Copy, Xor, NotXor, Not };
 
 // The drawing surface of the plot, the valve graph and the printed report. Coordinates are
 // device pixels, origin top-left, y growing downwards. Rectangles take left, top, right,
