@@ -15,6 +15,9 @@ double readNumber(std::string_view text, bool* valid = nullptr);
 
 // Fixed-point text with exactly `decimals` digits after the point (none and no point for
 // 0), no leading blanks, "-" for negatives. A value that rounds to zero has no "-".
+// Rounding works on the value's shortest decimal form, the digits typed or read for it:
+// a 5 at the first dropped place goes away from zero (0.15 gives "0.2", -0.15 "-0.2"),
+// although the double nearest 0.15 lies just below it.
 std::string text(double value, int decimals);
 
 // Appends the same text to `out` without building a temporary string; for the file
