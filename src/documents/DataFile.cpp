@@ -72,6 +72,15 @@ void appendLine(std::string& out, std::string_view line) {
     out.append("\r\n");
 }
 
+// A program or description line that is exactly a section header would end its section
+// on reading and start another; it is written with a blank after it, which keeps it
+// visibly the same and makes it an ordinary line.
+void appendTextLine(std::string& out, std::string_view line) {
+    out.append(line);
+    if (isHeader(line)) out += ' ';
+    out.append("\r\n");
+}
+
 // The position just after the line ending of the first line equal to `header`, or npos.
 std::size_t bodyStart(std::string_view text, std::string_view header) {
     std::size_t start = 0;
@@ -177,9 +186,9 @@ std::string writeDataFile(const ControlAccess& controls, const PointStore& point
         appendLine(head, line);
     }
     appendLine(head, kValvesHeader);
-    for (const auto& line : controls.lines("Memo2")) appendLine(head, line);
+    for (const auto& line : controls.lines("Memo2")) appendTextLine(head, line);
     appendLine(head, kInfoHeader);
-    for (const auto& line : controls.lines("Memo1")) appendLine(head, line);
+    for (const auto& line : controls.lines("Memo1")) appendTextLine(head, line);
     appendLine(head, kDataHeader);
 
     // The data lines are ASCII, the same bytes in either encoding.

@@ -105,6 +105,31 @@ TEST(DataFileWriter, KeepsEmptyAndRepeatedLinesOfProgramAndDescription) {
     EXPECT_EQ(o.controls.lines("Memo1"), (std::vector<std::string>{"", "note"}));
 }
 
+// Lines that are exactly a section header would cut the program, replace the description
+// or add points on reading; they are written with a blank after them.
+TEST(DataFileWriter, LinesEqualToASectionHeaderAreWrittenSoTheFileReadsBackAsWritten) {
+    FakeControls c = defaultControls();
+    c.setChecked("UsingPotentiostat", false);
+    c.setLines("Memo2", {"[Info]", "5,10", "[Setup]", "Period=5", "[Valves]"});
+    c.setLines("Memo1", {"[Data]", "1\t2", "[data]", " [Info]"});
+    const std::string file = writeDataFile(c, twoPoints(), DataColumns{});
+    EXPECT_NE(file.find("[Valves]\r\n[Info] \r\n5,10\r\n[Setup] \r\nPeriod=5\r\n[Valves] \r\n"
+                        "[Info]\r\n[Data] \r\n1\t2\r\n[data]\r\n [Info]\r\n[Data]\r\n"),
+              std::string::npos)
+        << file;
+
+    Opened o = open(file);
+    EXPECT_EQ(o.controls.lines("Memo2"),
+              (std::vector<std::string>{"[Info] ", "5,10", "[Setup] ", "Period=5", "[Valves] "}));
+    EXPECT_EQ(o.controls.lines("Memo1"),
+              (std::vector<std::string>{"[Data] ", "1\t2", "[data]", " [Info]"}));
+    EXPECT_EQ(o.controls.text("Edit6"), "100") << "no setting comes from the program";
+    ASSERT_EQ(o.points.Count, 2) << "no point comes from the description";
+    EXPECT_DOUBLE_EQ(o.points.Signals[1], 2.25e-9);
+    // What was read is written again byte for byte.
+    EXPECT_EQ(writeDataFile(o.controls, o.points, DataColumns{}), file);
+}
+
 TEST(DataFile, ThePotentiostatAddsACurrentColumnThatComesBack) {
     FakeControls c = defaultControls();
     c.setChecked("UsingPotentiostat", true);
