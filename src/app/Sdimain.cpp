@@ -33,12 +33,16 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varentis {
 
 namespace {
 double fieldValue(const QLineEdit* edit) { return readNumber(edit->text().toStdString()); }
+// The shortest period a run uses, whatever the field says: a period of a nanosecond
+// would take points without end and never let a run reach its stop.
+constexpr double kShortestPeriodSeconds = 0.001;
 } // namespace
 
 TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
@@ -60,6 +64,7 @@ TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
     Timer2.setTimerType(Qt::PreciseTimer);
 
     runView_.stateReported = [this](RunState state) { emit runStateReported(state); };
+    runView_.pointStored = [this] { documents_.DataSaved = false; };
     runView_.showRunState(RunState::Stopped);
     connectHandlers();
     FormCreate();
@@ -341,7 +346,7 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
 void TSDIAppForm::SetPeriod() {
     double period = fieldValue(Edit6) * unitFactor(PeriodUnits, ComboBox3->currentIndex(), 0);
     if (!(period > 0.0)) period = 1.0;
-    periodSeconds_ = period;
+    periodSeconds_ = std::max(period, kShortestPeriodSeconds); // the text stays as typed
     pushRunOptions();
 }
 
