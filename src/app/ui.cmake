@@ -4,6 +4,7 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Application.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AppWindows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DocumentController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFormLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRunView.cpp
@@ -12,3 +13,4 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WidgetControls.cpp
 )
+
