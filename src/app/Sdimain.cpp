@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/AppWindows.h"
+#include "app/ScreenPlacement.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
 #include "graph/colors.h"
@@ -439,10 +440,16 @@ void TSDIAppForm::Helpindex1Click() {
         help->resize(640, 560);
     }
     help->setHtml(QString::fromUtf8(file.readAll()));
+    if (!help->isVisible()) placeWindow(help, this); // over the main window, wholly on screen
     help->show();
     help->raise();
 }
 
-void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+void TSDIAppForm::HelpAbout1Execute() {
+    TAboutBox* about = windows_->about;
+    about->adjustSize();
+    placeWindow(about, this, true); // centred on the screen
+    about->exec();
+}
 
 } // namespace varentis
