@@ -218,7 +218,7 @@ TEST(ScreenPlacement, AWindowIsMovedAndIfNeedBeShrunkOntoTheArea) {
         {{1000, -50, 640, 560}, area, {640, 0, 640, 560}},    // off to the right and the top
         {{-300, 200, 640, 560}, area, {0, 200, 640, 560}},    // off to the left
         {{50, 50, 1400, 1200}, area, {0, 0, 1280, 1000}},     // larger than the area
-        {{2000, 100, 300, 200}, {1280, 24, 1024, 744}, {1984, 100, 300, 200}}, // second screen
+        {{2000, 100, 300, 200}, {1280, 24, 1024, 744}, {2000, 100, 300, 200}}, // second screen
         {{2500, 900, 300, 200}, {1280, 24, 1024, 744}, {2004, 568, 300, 200}},
     };
     for (const InsideCase& c : cases) EXPECT_EQ(keepInside(c.frame, c.area), c.expected);
@@ -231,7 +231,9 @@ protected:
     QRect screenArea() const { return form->screen()->availableGeometry(); }
 };
 
-TEST_F(PlacementTest, TheHelpWindowOpensWhollyOnTheScreen) {
+// The help opens where the operator looks, over the main window, and wholly on the screen
+// even when the main window is not.
+TEST_F(PlacementTest, TheHelpWindowOpensOverTheMainWindowWhollyOnTheScreen) {
     openWindow();
     const QRect area = screenArea();
     // The operator moved the main window down, half off the screen.
@@ -245,6 +247,9 @@ TEST_F(PlacementTest, TheHelpWindowOpensWhollyOnTheScreen) {
     EXPECT_TRUE(area.contains(help->frameGeometry()))
         << "help at " << help->frameGeometry().top() << ".." << help->frameGeometry().bottom()
         << " on a screen of " << area.top() << ".." << area.bottom();
+    EXPECT_TRUE(help->frameGeometry().intersects(form->frameGeometry()))
+        << "help at " << help->frameGeometry().top() << ", main window at "
+        << form->frameGeometry().top();
     help->close();
 }
 
