@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <random>
@@ -141,6 +143,75 @@ TEST(Text, AgreesWithDecimalRoundingOfTheTypedDigits) {
         }
         if (negative && q != 0) expected = "-" + expected;
         ASSERT_EQ(text(readNumber(typed), d), expected) << typed << " to " << d;
+    }
+}
+
+// Away from ties the text is the value rounded as the standard conversion rounds it; ties
+// are where the typed digits decide.
+TEST(Text, AwayFromTiesAgreesWithTheStandardConversion) {
+    std::mt19937_64 rng(3);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-12, 14), places(0, 12);
+    char buf[512];
+    int compared = 0;
+    for (int k = 0; k < 300000; ++k) {
+        const double v = mantissa(rng) * std::pow(10.0, exponent(rng));
+        const int d = places(rng);
+        const double scaled = std::abs(v) * std::pow(10.0, d);
+        // Near a tie (within the reach of the double's own precision) the typed digits
+        // decide; beyond 2^52 the shortest form does.
+        if (scaled >= 0x1p52 ||
+            std::abs(scaled - std::floor(scaled) - 0.5) < scaled * 0x1p-46 + 1e-9)
+            continue;
+        auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, d);
+        std::string expected(buf, r.ptr);
+        if (expected.find_first_not_of("-0.") == std::string::npos && expected[0] == '-')
+            expected.erase(0, 1);
+        ASSERT_EQ(text(v, d), expected) << std::hexfloat << v << " to " << d;
+        ++compared;
+    }
+    EXPECT_GT(compared, 100000);
+}
+
+TEST(Text, NotANumberAndInfinityKeepTheirNames) {
+    EXPECT_EQ(text(std::numeric_limits<double>::infinity(), 2), "inf");
+    EXPECT_EQ(text(-std::numeric_limits<double>::infinity(), 0), "-inf");
+    EXPECT_EQ(text(std::numeric_limits<double>::quiet_NaN(), 1), "nan");
+}
+
+// The file readers' quick path reads a number at the start of a text as readNumber reads
+// that number, or leaves the text to readNumber; what follows is for the caller to judge.
+TEST(ReadPlainDecimal, GivesReadNumbersValueOrDeclines) {
+    const char* const texts[] = {"0",       "-0",     "12.50",  "-3.25",      "+7",     ".5",
+                                 "5.",      "  42",   "0.1",    "99999.99",   "-1234.567",
+                                 "9007199254740993",  "0.12345678901234567890123", "1e5",
+                                 "1.5E-3",  "-",      ".",      "+-1",        "",       "abc",
+                                 "12abc",   "\t5",    "00000000000000000000001", "123456.785"};
+    for (const char* t : texts) {
+        const std::string s(t);
+        const char* p = s.data();
+        double v = -99;
+        if (readPlainDecimal(p, s.data() + s.size(), v)) {
+            const std::string read(s.data(), p);
+            bool valid = false;
+            EXPECT_EQ(v, readNumber(read, &valid)) << t;
+            EXPECT_TRUE(valid) << t;
+            EXPECT_EQ(std::signbit(v), std::signbit(readNumber(read))) << t;
+            EXPECT_TRUE(p == s.data() + s.size() || !std::isdigit(*p)) << t;
+        } else {
+            EXPECT_EQ(p, s.data()) << '"' << t << "\" declined but moved";
+        }
+    }
+    std::mt19937_64 rng(5);
+    for (int k = 0; k < 200000; ++k) {
+        // Up to 8 digits before the point and 6 after, as the data files hold them.
+        const std::string s = text(std::ldexp(static_cast<double>(rng() >> 37), -(rng() % 20)) *
+                                       (rng() % 2 ? 1 : -1),
+                                   static_cast<int>(rng() % 7));
+        const char* p = s.data();
+        double v = 0;
+        ASSERT_TRUE(readPlainDecimal(p, s.data() + s.size(), v)) << s;
+        ASSERT_EQ(v, readNumber(s)) << s;
     }
 }
 
