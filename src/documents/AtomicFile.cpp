@@ -1,5 +1,6 @@
 #include "documents/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -191,15 +192,30 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& path, std:
     if (S_ISDIR(st.st_mode)) return systemMessage(EISDIR);
     // A FIFO, a socket or a device (/dev/zero) has no end to read up to.
     if (!S_ISREG(st.st_mode)) return std::string(kNotARegularFile);
-    if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-    char buf[1 << 16];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
+    // Straight into the string, in as few reads as the system allows; then whatever the
+    // file gained while it was read.
+    out.resize(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)));
+    std::size_t got = 0;
+    auto failed = [&out](int error) {
+        out.clear();
+        return std::optional<std::string>(systemMessage(error));
+    };
+    while (got < out.size()) {
+        const ssize_t n = ::read(fd.get(), out.data() + got, out.size() - got);
         if (n < 0) {
             if (errno == EINTR) continue;
-            int error = errno;
-            out.clear();
-            return systemMessage(error);
+            return failed(errno);
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return failed(errno);
         }
         if (n == 0) break;
         out.append(buf, static_cast<std::size_t>(n));
