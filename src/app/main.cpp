@@ -30,9 +30,10 @@ bool wantsTextOnly(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::unique_ptr<QCoreApplication> appHolder;
+    // The arguments of a text-only run outlive the application that holds on to them.
     std::vector<char*> textArgs = withoutWindowSystemOptions(argc, argv);
     int textArgc = static_cast<int>(textArgs.size()) - 1;
+    std::unique_ptr<QCoreApplication> appHolder;
     if (wantsTextOnly(argc, argv))
         appHolder = std::make_unique<QCoreApplication>(textArgc, textArgs.data());
     else appHolder = std::make_unique<QApplication>(argc, argv);
