@@ -5,7 +5,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
+
+// The system's message, in the language the program runs in.
+QString systemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The program run from the command line with the batch options: measure, save, quit.
 class BatchTest : public ::testing::Test {
@@ -122,8 +128,8 @@ TEST_F(BatchTest, UnwritableSettingsFailTheUnattendedRun) {
     ASSERT_TRUE(runProgram({"--ini", dir.filePath("missing/v.ini"), "--quit"}, 20000));
     EXPECT_NE(process.exitCode(), 0);
     const QByteArray err = process.readAllStandardError();
-    EXPECT_TRUE(err.contains(("Unable to write to " + dir.filePath("missing/v.ini") +
-                              ": No such file or directory")
+    EXPECT_TRUE(err.contains(("Unable to write to " + dir.filePath("missing/v.ini") + ": " +
+                              systemMessage(ENOENT))
                                  .toLocal8Bit()))
         << "the file and the reason: " << err.toStdString();
 }
@@ -140,7 +146,7 @@ TEST_F(BatchTest, AReadOnlyDataFileIsNotReplacedAndTheRunFails) {
                             "--quit", "--sim-speed", "10"}));
     EXPECT_EQ(process.exitCode(), 1);
     const QByteArray err = process.readAllStandardError();
-    EXPECT_TRUE(err.contains(("Unable to write to " + target + ": Permission denied").toLocal8Bit()))
+    EXPECT_TRUE(err.contains(("Unable to write to " + target + ": " + systemMessage(EACCES)).toLocal8Bit()))
         << err.toStdString();
     QFile f(target);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -153,7 +159,7 @@ TEST_F(BatchTest, ABusTraceThatCannotBeWrittenFailsTheRun) {
                             "0.5", "--quit", "--sim-speed", "10"}));
     EXPECT_NE(process.exitCode(), 0);
     const QByteArray err = process.readAllStandardError();
-    EXPECT_TRUE(err.contains("cannot write bus trace /dev/full: No space left on device"))
+    EXPECT_TRUE(err.contains(("cannot write bus trace /dev/full: " + systemMessage(ENOSPC)).toLocal8Bit()))
         << err.toStdString();
 }
 

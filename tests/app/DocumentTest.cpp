@@ -3,9 +3,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <utility>
-
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
+#include <utility>
 
 using namespace varentis;
 using namespace varentis::test;
@@ -23,6 +24,8 @@ protected:
         ASSERT_GT(form->store().Count, 0);
         ASSERT_FALSE(form->documents().DataSaved);
     }
+    // The system's message, in the language the program runs in.
+    static QString systemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
     QByteArray bytesOf(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -190,8 +193,7 @@ TEST_F(DocumentTest, AFailedSaveNamesTheFileAndTheReason) {
     openWindow();
     measure();
     const QString missing = tempPath("no such folder/run.vrd");
-    EXPECT_EQ(form->saveToFile(missing),
-              "Unable to write to " + missing + ": No such file or directory");
+    EXPECT_EQ(form->saveToFile(missing), "Unable to write to " + missing + ": " + systemMessage(ENOENT));
 
     const QString readOnly = tempPath("kept.vrd");
     {
@@ -214,7 +216,7 @@ TEST_F(DocumentTest, AFailedSaveNamesTheFileAndTheReason) {
     });
     action("FileSave1")->trigger();
     ASSERT_TRUE(shown) << "no error box";
-    EXPECT_EQ(message, "Unable to write to " + readOnly + ": Permission denied");
+    EXPECT_EQ(message, "Unable to write to " + readOnly + ": " + systemMessage(EACCES));
     EXPECT_EQ(bytesOf(readOnly), QByteArray("kept\r\n"));
     EXPECT_FALSE(form->documents().DataSaved);
 }

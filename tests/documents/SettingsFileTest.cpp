@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -248,7 +250,7 @@ TEST(SettingsFile, ARefusedWriteNamesThePathAndKeepsTheOldFile) {
     const auto missing = dir / "no such folder" / "varnts.ini";
     auto error = writeSettingsFile(missing, store);
     ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "Unable to write to " + missing.string() + ": No such file or directory")
+    EXPECT_EQ(*error, "Unable to write to " + missing.string() + ": " + std::strerror(ENOENT))
         << "the message names the file and the reason";
     EXPECT_FALSE(readSettingsFile(missing).hasSection("Setup"));
 
@@ -257,7 +259,7 @@ TEST(SettingsFile, ARefusedWriteNamesThePathAndKeepsTheOldFile) {
     store.writeString("Setup", "Period", "3");
     error = writeSettingsFile(path, store);
     ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "Unable to write to " + path.string() + ": Permission denied");
+    EXPECT_EQ(*error, "Unable to write to " + path.string() + ": " + std::strerror(EACCES));
     EXPECT_EQ(readSettingsFile(path).readString("Setup", "Period", ""), "2");
     std::filesystem::remove_all(dir);
 }
