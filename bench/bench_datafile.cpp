@@ -20,12 +20,14 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <vector>
 
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 using namespace varentis;
@@ -96,6 +98,19 @@ template <class F> std::vector<double> timings(int runs, F&& f) {
     return ms;
 }
 double median(const std::vector<double>& sorted) { return sorted[sorted.size() / 2]; }
+
+// Processor time of this process, ms: on a machine shared with other work the wall time
+// also counts the time the process waited for a processor.
+double cpuMs() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+double loadAverage() {
+    double load[1] = {0};
+    return ::getloadavg(load, 1) == 1 ? load[0] : 0.0;
+}
 
 // Asks the system to forget the file's pages, so the next read comes from the disk.
 bool dropFromCache(const std::filesystem::path& path) {
@@ -173,7 +188,9 @@ int main() {
     columns.factors.current = 1e-12;
 
     std::string file;
+    const double saveCpuStart = cpuMs();
     const auto save = timings(5, [&] { file = writeDataFile(controls, points, columns); });
+    const double saveCpuMs = (cpuMs() - saveCpuStart) / 5;
     const std::string head = file.substr(0, file.find("[Data]\r\n") + 8);
     std::string plainFile;
     const auto savePlain = timings(5, [&] { plainFile = plainWrite(head, points); });
@@ -195,13 +212,28 @@ int main() {
         if (readWholeFile(path, bytes)) std::abort();
         readDataFile(bytes, opened, back, hooks);
     };
-    std::vector<double> coldMs;
+    std::vector<double> coldMs, coldCpuMs;
     for (int i = 0; i < 7; ++i) {
         cold = dropFromCache(path) && cold;
+        const double cpu = cpuMs();
         coldMs.push_back(timings(1, openFromDisk)[0]);
+        coldCpuMs.push_back(cpuMs() - cpu);
     }
     std::sort(coldMs.begin(), coldMs.end());
+    std::sort(coldCpuMs.begin(), coldCpuMs.end());
     const auto warmMs = timings(5, openFromDisk);
+    // The two parts of a cold open: reading the bytes, and making points and settings of them.
+    std::vector<double> readMs, parseMs;
+    for (int i = 0; i < 5; ++i) {
+        dropFromCache(path);
+        std::string bytes;
+        readMs.push_back(timings(1, [&] {
+            if (readWholeFile(path, bytes)) std::abort();
+        })[0]);
+        parseMs.push_back(timings(1, [&] { readDataFile(bytes, opened, back, hooks); })[0]);
+    }
+    std::sort(readMs.begin(), readMs.end());
+    std::sort(parseMs.begin(), parseMs.end());
 
     std::size_t plainCount = 0;
     std::vector<double> plainColdMs;
@@ -236,10 +268,15 @@ int main() {
     std::printf("save (text in memory): best %6.1f ms, median %6.1f ms   "
                 "(bare to_chars writer %6.1f ms)   limit %.0f ms\n",
                 save.front(), median(save), savePlain.front(), kSaveLimitMs);
+    std::printf("  processor time of a save: mean %6.1f ms\n", saveCpuMs);
     std::printf("open from disk%s: median %6.1f ms, best %6.1f ms, worst %6.1f ms   "
                 "(decode-all reader %6.1f ms)\n",
                 cold ? " (dropped from the page cache)" : " (page cache could not be dropped)",
                 openMs, coldMs.front(), coldMs.back(), median(plainColdMs));
+    std::printf("  processor time of the open: median %6.1f ms (load average now %.1f)\n",
+                median(coldCpuMs), loadAverage());
+    std::printf("  of which reading the bytes %6.1f ms, the reader %6.1f ms (medians)\n",
+                median(readMs), median(parseMs));
     std::printf("open from the page cache: best %6.1f ms\n", warmMs.front());
     std::printf("points read back: %d (plain reader %zu), values %s\n", back.Count, plainCount,
                 same ? "as saved" : "DIFFERENT FROM WHAT WAS SAVED");

@@ -10,7 +10,7 @@ namespace varentis {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -108,23 +108,21 @@ bool readPlainDecimal(const char*& p, const char* end, double& value) {
     while (q < end && *q == ' ') ++q;
     bool negative = false;
     if (q < end && (*q == '-' || *q == '+')) negative = *q++ == '-';
+    // Too many digits wrap the mantissa around; such a text is declined below.
     std::uint64_t mantissa = 0;
-    int digits = 0, decimals = 0;
-    while (q < end && isDigit(*q)) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
-        ++digits;
-        if (digits > 19) return false;
-    }
+    const char* const wholeStart = q;
+    while (q < end && isDigit(*q)) mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
+    const std::ptrdiff_t wholeDigits = q - wholeStart;
+    std::ptrdiff_t decimals = 0;
     if (q < end && *q == '.') {
-        ++q;
-        while (q < end && isDigit(*q)) {
+        const char* const fractionStart = ++q;
+        while (q < end && isDigit(*q))
             mantissa = mantissa * 10 + static_cast<unsigned>(*q++ - '0');
-            ++digits;
-            ++decimals;
-            if (digits > 19) return false;
-        }
+        decimals = q - fractionStart;
     }
-    if (digits == 0 || decimals > 22 || mantissa > (std::uint64_t{1} << 53)) return false;
+    const std::ptrdiff_t digits = wholeDigits + decimals;
+    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t{1} << 53))
+        return false;
     if (q < end && (*q == 'e' || *q == 'E')) return false;
     // Both operands are exact doubles, so the one rounding of the division gives the
     // nearest double to the decimal, as from_chars does.
