@@ -10,8 +10,9 @@
 
 namespace varentis {
 
-bool parseBatchOptions(bool runSet, const QString& runValue, const QString& saveValue, bool quit,
-                       const QStringList& positional, BatchOptions* out, std::string* error) {
+bool parseBatchOptions(bool runSet, const QString& runValue, bool saveSet,
+                       const QString& saveValue, bool quit, const QStringList& positional,
+                       BatchOptions* out, std::string* error) {
     BatchOptions o;
     if (positional.size() > 1) {
         *error = "only one data file can be opened";
@@ -26,6 +27,11 @@ bool parseBatchOptions(bool runSet, const QString& runValue, const QString& save
             return false;
         }
         o.run = true;
+    }
+    if (saveSet && saveValue.isEmpty()) {
+        // An empty name would save nothing and still report success.
+        *error = "--save needs a file name";
+        return false;
     }
     o.saveFile = saveValue;
     if (!o.saveFile.isEmpty() && !o.run && o.openFile.isEmpty()) {
@@ -49,8 +55,7 @@ void BatchRun::start() {
     if (!options_.openFile.isEmpty()) {
         const QString error = form_.openFile(options_.openFile);
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "varentis: %s: %s\n", options_.openFile.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
             fail(1);
             return;
         }
@@ -79,9 +84,7 @@ void BatchRun::finish() {
     if (!options_.saveFile.isEmpty()) {
         const QString error = form_.saveToFile(options_.saveFile);
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "varentis: cannot save %s: %s\n",
-                         options_.saveFile.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
             fail(1);
             return;
         }

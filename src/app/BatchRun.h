@@ -22,8 +22,9 @@ struct BatchOptions {
 };
 
 // Checks the batch options; false with a message for a bad combination or value.
-bool parseBatchOptions(bool runSet, const QString& runValue, const QString& saveValue, bool quit,
-                       const QStringList& positional, BatchOptions* out, std::string* error);
+bool parseBatchOptions(bool runSet, const QString& runValue, bool saveSet,
+                       const QString& saveValue, bool quit, const QStringList& positional,
+                       BatchOptions* out, std::string* error);
 
 // Carries out the batch options once the main window is up: open, run for the given
 // measurement time, save, quit. Errors go to stderr and set a non-zero exit code.

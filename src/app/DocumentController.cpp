@@ -14,7 +14,8 @@ namespace varentis {
 DocumentController::DocumentController(TSDIAppForm& form) : form_(form) {}
 
 bool DocumentController::resolveUnsavedData() {
-    if (DataSaved) return true;
+    // Without points nothing can be lost, so there is nothing to ask.
+    if (DataSaved || form_.store().Count == 0) return true;
     auto answer = QMessageBox::warning(&form_, form_.windowTitle(), "Data not saved. Save?",
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
@@ -66,7 +67,7 @@ QString DocumentController::saveToFile(const QString& path) {
     if (auto error = writeFileAtomically(path.toStdString(), bytes)) {
         // The previous file is untouched and nothing here changes.
         form_.Panel5->setText(statusBeforeSave);
-        return QString::fromStdString(*error);
+        return "Unable to write to " + path + ": " + QString::fromStdString(*error);
     }
     DataSaved = true;
     form_.Panel5->setText(statusBeforeSave);
@@ -104,7 +105,8 @@ ColumnFactors DocumentController::recomputeScaling() {
 
 QString DocumentController::openFile(const QString& path) {
     std::string bytes;
-    if (auto error = readWholeFile(path.toStdString(), bytes)) return QString::fromStdString(*error);
+    if (auto error = readWholeFile(path.toStdString(), bytes))
+        return "Unable to read " + path + ": " + QString::fromStdString(*error);
     if (form_.acquisitionTimerEnabled()) form_.BitBtn3Click();
     form_.Panel5->setText("Loading");
     readDataFile(bytes, form_.controls(), form_.store(), *this);

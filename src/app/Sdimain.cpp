@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/AppWindows.h"
+#include "app/ScreenPlacement.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
 #include "documents/DataText.h"
@@ -38,12 +39,16 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varentis {
 
 namespace {
 double fieldValue(const QLineEdit* edit) { return readNumber(edit->text().toStdString()); }
+// The shortest period a run uses, whatever the field says: a period of a nanosecond
+// would take points without end and never let a run reach its stop.
+constexpr double kShortestPeriodSeconds = 0.001;
 } // namespace
 
 TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
@@ -65,6 +70,7 @@ TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
     Timer2.setTimerType(Qt::PreciseTimer);
 
     runView_.stateReported = [this](RunState state) { emit runStateReported(state); };
+    runView_.pointStored = [this] { documents_.DataSaved = false; };
     runView_.showRunState(RunState::Stopped);
     connectHandlers();
     FormCreate();
@@ -384,7 +390,7 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
 void TSDIAppForm::SetPeriod() {
     double period = fieldValue(Edit6) * unitFactor(PeriodUnits, ComboBox3->currentIndex(), 0);
     if (!(period > 0.0)) period = 1.0;
-    periodSeconds_ = period;
+    periodSeconds_ = std::max(period, kShortestPeriodSeconds); // the text stays as typed
     pushRunOptions();
 }
 
@@ -506,11 +512,17 @@ void TSDIAppForm::Helpindex1Click() {
         help->resize(640, 560);
     }
     help->setHtml(QString::fromUtf8(file.readAll()));
+    if (!help->isVisible()) placeWindow(help, this); // over the main window, wholly on screen
     help->show();
     help->raise();
 }
 
-void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+void TSDIAppForm::HelpAbout1Execute() {
+    TAboutBox* about = windows_->about;
+    about->adjustSize();
+    placeWindow(about, this, true); // centred on the screen
+    about->exec();
+}
 
 void TSDIAppForm::PaintBox2DblClick() {
     if (plot_.PaintBox2DblClick(runState())) DrawGraph();
