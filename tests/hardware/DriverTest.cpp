@@ -82,6 +82,19 @@ TEST(PmtCodes, RangeIsTheMostSensitiveThatHoldsTheCurrent) {
     for (auto [current, range] : cases) EXPECT_EQ(pmtRangeFor(current), range) << current;
 }
 
+// A limit typed in a unit is a product of doubles a few units in the last place away from
+// the decimal it means: 100 x 1e-9 lies above the double 1e-7, yet it is that full scale.
+TEST(PmtCodes, RangeTakesAProductOfTypedDecimalsEqualToAFullScaleAsEqual) {
+    const struct {
+        const char* typed;
+        double unit;
+        int range;
+    } cases[]{{"100", 1e-9, 4}, {"1000", 1e-9, 3}, {"10", 1e-9, 5},    {"0.1", 1e-6, 4},
+              {"100", 1e-6, 1}, {"1", 1e-3, 0},    {"100.001", 1e-9, 3}, {"10.0001", 1e-9, 4}};
+    for (const auto& c : cases)
+        EXPECT_EQ(pmtRangeFor(readNumber(c.typed) * c.unit), c.range) << c.typed << " x " << c.unit;
+}
+
 using Pmt = SimFixture;
 
 TEST_F(Pmt, SetVoltageWritesHighByteFirst) {
