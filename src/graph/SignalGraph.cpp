@@ -2,9 +2,11 @@
 
 #include "graph/CycleTrace.h"
 
+#include "core/DecimalArithmetic.h"
 #include "core/NumberText.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 
@@ -29,6 +31,40 @@ TimeAxis timeAxis(const GraphScale& s, int width) {
     return a;
 }
 
+// The zero line's row and the distances of the grid rows from it, tenths of the axis.
+struct GridRows {
+    int zero = 0;
+    std::array<int, 10> tenths{};
+};
+
+// Row z = rnd(YMax x YScale) and k = rnd((YMax - YMin) x i/10 x YScale). The scale is the
+// plot's height over the span, so on the decimals the limits stand for z is height x YMax /
+// (YMax - YMin) and k is height x i / 10, and a half goes to the even row (-50 .. 50 on 433
+// pixels: 216.5 gives 216; the doubles land a hair above the half). A scale that is no such
+// quotient is rounded from the doubles.
+GridRows gridRows(const GraphScale& s) {
+    GridRows rows;
+    const double spanPixels = (s.YMax - s.YMin) * s.YScale;
+    const std::int64_t height = rnd(spanPixels);
+    const bool wholeHeight = std::fabs(spanPixels - static_cast<double>(height)) <=
+                             1e-9 * std::max(1.0, std::fabs(spanPixels));
+    const Decimal max = decimalNear(s.YMax);
+    const std::optional<std::int64_t> z =
+        wholeHeight ? roundedScaledRatio(height, max, add(max, negate(decimalNear(s.YMin))))
+                    : std::nullopt;
+    if (!z || *z < -kPixelLimit || *z > kPixelLimit) {
+        rows.zero = pixel(s.YMax * s.YScale);
+        for (int i = 1; i <= 9; ++i)
+            rows.tenths[static_cast<std::size_t>(i)] = pixel(spanPixels * i / 10.0);
+        return rows;
+    }
+    rows.zero = static_cast<int>(*z);
+    for (int i = 1; i <= 9; ++i)
+        rows.tenths[static_cast<std::size_t>(i)] =
+            static_cast<int>(*roundedQuotient(static_cast<Int128>(height) * i, 10));
+    return rows;
+}
+
 // Returns where the "0" caption goes.
 ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int height) {
     ZeroLabel label;
@@ -48,16 +84,16 @@ ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int
         } while (y < height);
         return label;
     }
-    int z = pixel(s.YMax * s.YScale);
+    const GridRows rows = gridRows(s);
+    const int z = rows.zero;
     canvas.setPenStyle(PenStyle::Solid);
     canvas.moveTo(0, z);
     canvas.lineTo(width, z);
     label.Visible = true;
     label.Top = z - 6;
     canvas.setPenStyle(PenStyle::Dotted);
-    double span = (s.YMax - s.YMin) * s.YScale;
     for (int i = 1; i <= 9; ++i) {
-        int k = pixel(span * i / 10.0);
+        const int k = rows.tenths[static_cast<std::size_t>(i)];
         if (z - k > 0) {
             canvas.moveTo(0, z - k);
             canvas.lineTo(width, z - k);

@@ -69,4 +69,50 @@ TEST_F(TypedLimitsTest, DetectorRangeFollowsTheTypedSignalAxis) {
     }
 }
 
+// The "0" caption stands 6 pixels above the zero line, which lies at the plot's height times
+// Y max / (Y max - Y min), a half going to the even row.
+TEST_F(TypedLimitsTest, ZeroLineRowOfAnOddPlotHeightRoundsHalfToEven) {
+    openWindow();
+    auto* plot = control<PaintBox>("PaintBox2");
+    form->resize(form->width(), form->height() + 433 - plot->height());
+    ASSERT_EQ(plot->height(), 433);
+    const struct {
+        const char *yMin, *yMax;
+        int row;
+    } cases[] = {{"-50", "50", 216}, {"-0.5", "0.5", 216}, {"-1", "3", 325}, {"-30", "10", 108}};
+    for (const auto& c : cases) {
+        type("Edit2", c.yMin);
+        type("Edit3", c.yMax);
+        redraw();
+        ASSERT_EQ(plot->height(), 433);
+        auto* label = control<QLabel>("Label9");
+        EXPECT_TRUE(label->isVisibleTo(form));
+        EXPECT_EQ(label->y() + 6 - plot->y(), c.row) << c.yMin << " .. " << c.yMax;
+    }
+}
+
+// The read-outs print as many decimals as the axis gives: a span of exactly a tenth of the
+// magnitude adds no decimal.
+TEST_F(TypedLimitsTest, ReadoutDecimalsFollowTheTypedSignalAxis) {
+    const struct {
+        const char *yMin, *yMax;
+        int decimals;
+    } cases[] = {{"0.9", "1", 4}, {"1.8", "2", 3}, {"9.9", "10", 4}, {"9.9", "11", 2},
+                 {"0.91", "1", 5}};
+    for (const auto& c : cases) {
+        openWindow();
+        type("Edit2", c.yMin);
+        type("Edit3", c.yMax);
+        redraw();
+        startRun();
+        ticks(1);
+        const QString shown = panel("Panel7");
+        click("BitBtn3");
+        ASSERT_TRUE(shown.endsWith(" nA")) << shown.toStdString();
+        const QString number = shown.chopped(3);
+        EXPECT_EQ(number.size() - number.indexOf('.') - 1, c.decimals)
+            << c.yMin << " .. " << c.yMax << ": " << shown.toStdString();
+    }
+}
+
 } // namespace

@@ -47,11 +47,13 @@ TEST(DecimalArithmetic, CompareMultiplyAndShiftAreExact) {
     const struct {
         const char *a, *b;
         int order;
-    } cases[] = {{"1e-7", "0.0000001", 0}, {"100e-9", "1e-7", 0},  {"0.1", "0.10000000000000001", -1},
-                 {"-2", "1", -1},          {"-2", "-3", 1},         {"0", "-0.000", 0},
-                 {"9.99", "10", -1},       {"1e300", "1e-300", 1},  {"-1e-300", "-1e300", 1},
+    } cases[] = {{"1e-7", "0.0000001", 0},  {"100e-9", "1e-7", 0},
+                 {"0.1", "0.10000000000000001", -1},
+                 {"-2", "1", -1},           {"-2", "-3", 1},         {"0", "-0.000", 0},
+                 {"9.99", "10", -1},        {"1e300", "1e-300", 1},  {"-1e-300", "-1e300", 1},
                  {"12345678901234567890123", "1.2345678901234567890124e22", -1}};
-    for (const auto& c : cases) EXPECT_EQ(compare(typed(c.a), typed(c.b)), c.order) << c.a << " " << c.b;
+    for (const auto& c : cases)
+        EXPECT_EQ(compare(typed(c.a), typed(c.b)), c.order) << c.a << " " << c.b;
 
     EXPECT_EQ(compare(multiply(typed("100"), typed("1e-9")), typed("1e-7")), 0);
     EXPECT_EQ(compare(multiply(typed("-2.5"), typed("0.4")), typed("-1")), 0);

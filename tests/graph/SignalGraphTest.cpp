@@ -114,6 +114,54 @@ TEST(SignalGraph, ZeroInsideTheAxisGivesSolidLineLabelAndDottedTenths) {
     for (const Segment& seg : grid) EXPECT_TRUE(seg.from.y > 0 && seg.from.y < H);
 }
 
+// Nearest integer of n / d (d > 0), halves to even: the plain reference for the rows.
+long long roundHalfEven(long long n, long long d) {
+    long long q = n / d, r = n % d;
+    if (r < 0) q -= 1, r += d;
+    if (2 * r > d || (2 * r == d && q % 2 != 0)) ++q;
+    return q;
+}
+
+// The zero line sits at height x Y max / (Y max - Y min) and the grid rows at tenths of the
+// height from it, each rounded half to even as the typed limits give them: -50 .. 50 nA on
+// 433 pixels puts the zero line at row 216 (216.5 is a half), where doubles gave 217.
+TEST(SignalGraph, ZeroLineAndGridRowsRoundHalvesToEvenOnTheTypedLimits) {
+    const struct {
+        const char *yMin, *yMax;
+        long long tenthsMin, tenthsMax; // the same limits in tenths, for the reference
+    } axes[] = {{"-50", "50", -500, 500},   {"-1", "3", -10, 30},     {"-0.5", "1.5", -5, 15},
+                {"-25", "75", -250, 750},   {"-1.5", "2.5", -15, 25}, {"-0.3", "0.1", -3, 1},
+                {"-9.9", "0.1", -99, 1}};
+    int mismatches = 0;
+    for (const auto& a : axes) {
+        for (int height = 51; height <= 801; height += 2) {
+            ScaleSettings settings;
+            settings.YMin = a.yMin;
+            settings.YMax = a.yMax;
+            GraphScale s = XYFactors(settings, W, height, {}).Scale;
+            Plot plot;
+            plot.content.Height = height;
+            RecordingCanvas canvas;
+            const ZeroLabel label = drawSignalGraph(canvas, s, plot.content);
+            const long long z = roundHalfEven(height * a.tenthsMax, a.tenthsMax - a.tenthsMin);
+            auto row = [](long long y, PenStyle style) {
+                return line(0, static_cast<int>(y), W, static_cast<int>(y), kGrey, style);
+            };
+            std::vector<Segment> expected{row(z, PenStyle::Solid)};
+            for (int i = 1; i <= 9; ++i) {
+                const long long k = roundHalfEven(height * i, 10);
+                if (z - k > 0) expected.push_back(row(z - k, PenStyle::Dotted));
+                if (z + k < height) expected.push_back(row(z + k, PenStyle::Dotted));
+            }
+            if ((horizontalGrid(canvas) != expected || label.Top != z - 6) && ++mismatches <= 5)
+                ADD_FAILURE() << a.yMin << " .. " << a.yMax << " on " << height
+                              << " pixels: zero line expected at " << z << ", label top "
+                              << label.Top;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(SignalGraph, LowPlotStillEndsTheGrid) {
     for (int height : {1, 3, 5}) {
         Plot plot;
