@@ -91,6 +91,31 @@ TEST_F(TypedLimitsTest, ZeroLineRowOfAnOddPlotHeightRoundsHalfToEven) {
     }
 }
 
+// "Stop if max time" with a period of 100 ms: the last point stored is the one before
+// X max, and the run stops in the tick that stored it.
+TEST_F(TypedLimitsTest, MaxTimeStopAtATenthOfASecondStoresThePointsBeforeXMax) {
+    const struct {
+        const char* xMax;
+        int points;
+        double last; // s
+    } cases[] = {{"10", 100, 9.9}, {"2.5", 25, 2.4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("X max ") + c.xMax);
+        openWindow();
+        ASSERT_EQ(edit("Edit6")->text(), "100");
+        ASSERT_EQ(control<QComboBox>("ComboBox3")->currentText(), "ms");
+        type("Edit5", c.xMax);
+        action("Stopifmaxtime1")->trigger();
+        ASSERT_TRUE(action("Stopifmaxtime1")->isChecked());
+        startRun();
+        for (int i = 0; i < 1000 && form->runState() == RunState::Running; ++i) ticks(1);
+        EXPECT_EQ(form->runState(), RunState::Stopped);
+        ASSERT_EQ(form->store().Count, c.points);
+        EXPECT_NEAR(form->store().Times[static_cast<std::size_t>(c.points - 1)], c.last, 1e-9);
+        EXPECT_EQ(sim.pmtControl() & 0x08, 0) << "the stop switched the detector off";
+    }
+}
+
 // The read-outs print as many decimals as the axis gives: a span of exactly a tenth of the
 // magnitude adds no decimal.
 TEST_F(TypedLimitsTest, ReadoutDecimalsFollowTheTypedSignalAxis) {
