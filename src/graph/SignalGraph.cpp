@@ -9,6 +9,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace varentis {
 
@@ -203,6 +204,15 @@ void clearUpperVectorState() {
 #endif
 }
 
+// A smoothed value that is not a finite number must not stay in the filter, where it would
+// carry into every later point (a NaN or an infinity in the store, or an overflow): a NaN
+// is drawn at 0, an infinity at the edge, and the smoothing goes on from 0. Written as
+// selections, for the per-point loop.
+inline double drawnValue(double damped) { return damped == damped ? damped : 0.0; }
+inline double carriedValue(double damped) {
+    return std::fabs(damped) <= std::numeric_limits<double>::max() ? damped : 0.0;
+}
+
 template <typename Sink>
 double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n, int height,
                    Sink&& sink) {
@@ -214,12 +224,14 @@ double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n,
     // Point 0 goes through the filter like any other, then the filter restarts from it.
     double damped = signals[0] - zero;
     damped = f * damped + g * (signals[0] - zero);
-    sink(pixel((times[0] - s.XMin) * s.XScale), height - pixel((damped - s.YMin) * s.YScale));
-    damped = signals[0] - zero;
+    sink(pixel((times[0] - s.XMin) * s.XScale),
+         height - pixel((drawnValue(damped) - s.YMin) * s.YScale));
+    damped = carriedValue(signals[0] - zero);
     for (std::size_t i = 1; i < n; ++i) {
         damped = f * damped + g * (signals[i] - zero);
         sink(pixel((times[i] - s.XMin) * s.XScale),
-             height - pixel((damped - s.YMin) * s.YScale));
+             height - pixel((drawnValue(damped) - s.YMin) * s.YScale));
+        damped = carriedValue(damped);
     }
     return damped;
 }
@@ -302,10 +314,10 @@ void drawPoint(Canvas& canvas, GraphScale& scale, const PlotContent& content, do
     const int height = std::max(content.Height, 0);
     double px = clampPixel((time - scale.XMin) * scale.XScale);
     const double f = scale.DampingFactor;
-    double damped = f * scale.DampedSignal + (1.0 - f) * signal;
-    if (std::isnan(damped)) damped = 0.0; // one bad reading must not blank the rest of the run
-    scale.DampedSignal = damped;
-    double py = clampPixel((damped - scale.YMin) * scale.YScale);
+    // One bad reading must not blank the rest of the run.
+    const double damped = f * scale.DampedSignal + (1.0 - f) * signal;
+    scale.DampedSignal = carriedValue(damped);
+    double py = clampPixel((drawnValue(damped) - scale.YMin) * scale.YScale);
 
     const GraphScale::Plotted last = scale.LastPlotted;
     canvas.setPenMode(PenMode::Copy);

@@ -268,6 +268,65 @@ TEST(SignalGraph, WildPointsAreHeldAtTenThousandPixels) {
     EXPECT_EQ(tracePoints(canvas, plot.content.Colors.PMT), expected);
 }
 
+// A NaN or an infinity in the store (a file, an overflow) is drawn where it can be, at 0 or
+// at the edge, and the smoothing starts again from 0, as the live segment always did with a
+// NaN: the rest of the trace stays where its points are, in the full redraw as live.
+TEST(SignalGraph, ANaNOrInfinityInTheStoreKeepsTheRestOfTheTrace) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double bad;
+        int badRow; // where the bad point is drawn on the -50 .. 50 nA axis
+    } values[] = {{std::nan(""), 200}, {inf, H - 10000}, {-inf, H + 10000}};
+    // nA; the bad value replaces point 2. After it the trace is that of a run whose
+    // smoothing started from 0 at point 2.
+    const std::vector<double> signals{10, 20, 0, 30, 40, 50};
+    const std::vector<double> restarted{0, 0, 0, 30, 40, 50};
+    for (double damping : {0.0, 0.5}) {
+        for (const auto& v : values) {
+            SCOPED_TRACE("bad value " + std::to_string(v.bad) + ", damping " +
+                         std::to_string(damping));
+            Plot before, after, bad;
+            for (std::size_t i = 0; i < signals.size(); ++i) {
+                const double t = static_cast<double>(i);
+                before.points.append(t, signals[i] * 1e-9);
+                after.points.append(t, restarted[i] * 1e-9);
+                bad.points.append(t, i == 2 ? v.bad : signals[i] * 1e-9);
+            }
+            GraphScale s = scaleFor("-50", "50");
+            s.DampingFactor = damping;
+            auto redraw = [&s](const Plot& plot) {
+                RecordingCanvas canvas;
+                GraphScale scale = s;
+                drawSignalGraph(canvas, scale, plot.content);
+                return tracePoints(canvas, plot.content.Colors.PMT);
+            };
+            std::vector<Point> expected = redraw(after);
+            const std::vector<Point> first = redraw(before);
+            ASSERT_EQ(expected.size(), signals.size());
+            expected[0] = first[0];
+            expected[1] = first[1];
+            expected[2].y = v.badRow;
+            EXPECT_EQ(redraw(bad), expected);
+
+            // Live: the segments after the bad point end where those of the restarted run do.
+            auto live = [&s](const Plot& plot) {
+                GraphScale scale = s;
+                startLiveTrace(scale);
+                RecordingCanvas canvas;
+                for (std::size_t i = 0; i < plot.points.Signals.size(); ++i)
+                    drawPoint(canvas, scale, plot.content, static_cast<double>(i),
+                              plot.points.Signals[i], 0.0);
+                return canvas.segmentsOf(plot.content.Colors.PMT);
+            };
+            const auto got = live(bad);
+            const auto want = live(after);
+            ASSERT_EQ(got.size(), want.size());
+            EXPECT_EQ(got[2].to.y, v.badRow);
+            for (std::size_t i = 3; i < got.size(); ++i) EXPECT_EQ(got[i].to, want[i].to) << i;
+        }
+    }
+}
+
 TEST(SignalGraph, CurrentTraceNeedsPotentiostatDrawCurrentAndCurrents) {
     struct Case {
         bool using_, draw, currents;
