@@ -215,7 +215,7 @@ inline double carriedValue(double damped) {
 
 template <typename Sink>
 double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n, int height,
-                   Sink&& sink) {
+                   double* lastDrawn, Sink&& sink) {
     const double* times = points.Times.data();
     const double* signals = points.Signals.data();
     const double f = s.DampingFactor;
@@ -223,35 +223,35 @@ double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n,
     const double zero = s.ZeroLine;
     // Point 0 goes through the filter like any other, then the filter restarts from it.
     double damped = signals[0] - zero;
-    damped = f * damped + g * (signals[0] - zero);
-    sink(pixel((times[0] - s.XMin) * s.XScale),
-         height - pixel((drawnValue(damped) - s.YMin) * s.YScale));
+    double drawn = drawnValue(f * damped + g * (signals[0] - zero));
+    sink(pixel((times[0] - s.XMin) * s.XScale), height - pixel((drawn - s.YMin) * s.YScale));
     damped = carriedValue(signals[0] - zero);
     for (std::size_t i = 1; i < n; ++i) {
         damped = f * damped + g * (signals[i] - zero);
-        sink(pixel((times[i] - s.XMin) * s.XScale),
-             height - pixel((drawnValue(damped) - s.YMin) * s.YScale));
+        drawn = drawnValue(damped);
+        sink(pixel((times[i] - s.XMin) * s.XScale), height - pixel((drawn - s.YMin) * s.YScale));
         damped = carriedValue(damped);
     }
+    if (lastDrawn) *lastDrawn = drawn;
     return damped;
 }
 
 } // namespace
 
 double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
-                        bool decimate, std::vector<Point>& out) {
+                        bool decimate, std::vector<Point>& out, double* lastDrawn) {
     out.clear();
     std::size_t n = usableCount(points);
     if (n == 0) return scale.DampedSignal;
     clearUpperVectorState();
     if (!decimate) {
         out.reserve(n);
-        return signalTrace(scale, points, n, height,
+        return signalTrace(scale, points, n, height, lastDrawn,
                            [&](int x, int y) { out.push_back({x, y}); });
     }
     ColumnDecimator columns(out);
     double damped =
-        signalTrace(scale, points, n, height, [&](int x, int y) { columns.add(x, y); });
+        signalTrace(scale, points, n, height, lastDrawn, [&](int x, int y) { columns.add(x, y); });
     columns.flush();
     return damped;
 }
@@ -295,8 +295,16 @@ ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& 
     const PointStore& points = *c.Points;
     std::vector<Point> trace;
     canvas.setPen(c.Colors.PMT, PenStyle::Solid);
-    scale.DampedSignal = buildSignalTrace(scale, points, height, true, trace);
+    double lastDrawn = 0.0;
+    scale.DampedSignal = buildSignalTrace(scale, points, height, true, trace, &lastDrawn);
     canvas.polyline(trace);
+    // A redraw during a run (a new size, axis or zoom) moved every point: the next live
+    // segment starts at the last one's place on this scale, not at its old pixel.
+    const std::size_t last = usableCount(points) - 1;
+    const double current = points.Currents.size() > last ? points.Currents[last] : 0.0;
+    scale.LastPlotted = {clampPixel((points.Times[last] - scale.XMin) * scale.XScale),
+                         clampPixel((lastDrawn - scale.YMin) * scale.YScale),
+                         clampPixel((current - scale.CurMin) * scale.CurScale)};
 
     // The current trace needs a current for every point; a run without the potentiostat
     // leaves none.

@@ -384,16 +384,55 @@ TEST(DrawPoint, SegmentsContinueFromLastPlotted) {
     EXPECT_EQ(canvas.segmentsOf(plot.content.Colors.PMT).back().to, (Point{10000, H + 10000}));
 }
 
-TEST(DrawPoint, FullRedrawLeavesLastPlottedAlone) {
-    Plot plot;
-    GraphScale s = scaleFor("0", "100");
-    RecordingCanvas canvas;
-    drawPoint(canvas, s, plot.content, 2.0, 50e-9, 0.0);
-    plot.points.append(2.0, 50e-9);
-    GraphScale::Plotted before = s.LastPlotted;
-    drawSignalGraph(canvas, s, plot.content);
-    EXPECT_EQ(s.LastPlotted.x, before.x);
-    EXPECT_EQ(s.LastPlotted.signalY, before.signalY);
+// A full redraw during a run (a resize, an axis change, a zoom) draws the stored points on
+// the new scale; the next live segment starts at the last point's place on that scale, not
+// at its pixel on the old one, which drew a stray line across the plot.
+TEST(DrawPoint, AfterAFullRedrawTheNextSegmentStartsAtTheLastPointOnTheNewScale) {
+    const struct {
+        const char* what;
+        const char *yMin, *yMax;
+        int width, height;
+        bool current;
+        Point start;        // of the next signal segment
+        int currentStartY;  // of the next current segment
+    } cases[] = {
+        {"the same scale", "0", "100", W, H, false, {12, 200}, 200},
+        {"another signal axis", "0", "200", W, H, false, {12, 300}, 200},
+        {"a taller plot", "0", "100", W, 600, true, {12, 300}, 150},
+        {"a narrower plot", "-100", "100", 300, H, true, {6, 100}, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Plot plot;
+        plot.content.DrawCurrent = true;
+        if (c.current) plot.points.startRun(10, true);
+        GraphScale s = scaleFor("0", "100");
+        startLiveTrace(s);
+        RecordingCanvas canvas;
+        // Two points of a run, stored and drawn live: 50 nA and 1 pA on -2 .. 2 pA.
+        for (double t : {0.0, 2.0}) {
+            plot.points.append(t, 50e-9, 1e-12);
+            drawPoint(canvas, s, plot.content, t, 50e-9, c.current ? 1e-12 : 0.0);
+        }
+        ScaleSettings settings;
+        settings.YMin = c.yMin;
+        settings.YMax = c.yMax;
+        s = XYFactors(settings, c.width, c.height, s).Scale;
+        plot.content.Width = c.width;
+        plot.content.Height = c.height;
+        drawSignalGraph(canvas, s, plot.content);
+
+        canvas.clear();
+        drawPoint(canvas, s, plot.content, 4.0, 50e-9, c.current ? 1e-12 : 0.0);
+        const auto signal = canvas.segmentsOf(plot.content.Colors.PMT);
+        const auto current = canvas.segmentsOf(plot.content.Colors.Current);
+        ASSERT_EQ(signal.size(), 1u);
+        ASSERT_EQ(current.size(), 1u);
+        EXPECT_EQ(signal[0].from, c.start);
+        EXPECT_EQ(signal[0].to.y, c.start.y) << "the signal did not change";
+        EXPECT_EQ(current[0].from.y, c.currentStartY);
+        EXPECT_EQ(current[0].to.y, c.currentStartY);
+    }
 }
 
 TEST(Pixel, MatchesRoundingAfterTheClamp) {
