@@ -53,7 +53,8 @@ inline int pixel(double v) {
 }
 
 // Full redraw of the plot: background, cycle grid, horizontal grid, pump, potential, signal
-// and current traces. Renews scale.DampedSignal from the stored points; leaves LastPlotted.
+// and current traces. Renews scale.DampedSignal from the stored points, and LastPlotted
+// with the last stored point's place on this scale, where the next live segment starts.
 ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& content);
 
 // One live segment from scale.LastPlotted to the new point. `signal` has the zero line
@@ -66,9 +67,10 @@ void startLiveTrace(GraphScale& scale);
 
 // The signal trace in pixels, after smoothing and rounding. With `decimate`, each run of
 // points in one pixel column is reduced to its first, lowest, highest and last point, which
-// sets the same pixels with a 1-pixel pen. Returns the smoothed value of the last point.
+// sets the same pixels with a 1-pixel pen. Returns the smoothed value the filter carries on
+// from; the value the last point was drawn at goes to *lastDrawn when given.
 double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
-                        bool decimate, std::vector<Point>& out);
+                        bool decimate, std::vector<Point>& out, double* lastDrawn = nullptr);
 // The cell-current trace, likewise (no smoothing).
 void buildCurrentTrace(const GraphScale& scale, const PointStore& points, int height,
                        bool decimate, std::vector<Point>& out);
