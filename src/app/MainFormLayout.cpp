@@ -82,8 +82,8 @@ void MainFormLayout::buildActions(QMainWindow& w) {
     make(FileOpen1, "FileOpen1", "&Open", "Open|Open a file", QKeySequence("Ctrl+O"));
     make(FileSave1, "FileSave1", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"));
     make(FileSaveAs1, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
-    make(FilePrinterSetup1, "FilePrinterSetup1", "Pri&nter setup", "");
-    make(FilePrint1, "FilePrint1", "&Print", "");
+    make(Printersetup1, "Printersetup1", "Pri&nter setup", "");
+    make(Print1, "Print1", "&Print", "");
     make(FileExit1, "FileExit1", "E&xit", "Exit|Exit application");
     make(EditCut1, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard",
          QKeySequence("Ctrl+X"));
@@ -119,7 +119,7 @@ void MainFormLayout::buildMenus(QMainWindow& w) {
     file->menuAction()->setStatusTip("File related commands");
     file->addActions({FileNew1, FileOpen1, FileSave1, FileSaveAs1});
     file->addSeparator();
-    file->addActions({FilePrinterSetup1, FilePrint1});
+    file->addActions({Printersetup1, Print1});
     file->addSeparator();
     file->addAction(FileExit1);
 
@@ -172,12 +172,12 @@ void MainFormLayout::buildToolBar(QMainWindow& w) {
     EditPaste1->setIcon(QIcon::fromTheme("edit-paste", icon(QStyle::SP_FileDialogContentsView)));
     tb->addActions({EditCut1, EditCopy1, EditPaste1});
     tb->addSeparator();
-    auto* print = new QToolButton(tb);
-    print->setObjectName("PrintButton");
-    print->setIcon(QIcon::fromTheme("document-print", icon(QStyle::SP_ComputerIcon)));
-    setHint(print, "Printing of report from measurements");
-    QObject::connect(print, &QToolButton::clicked, FilePrint1, &QAction::trigger);
-    tb->addWidget(print);
+    ToolButton8 = new QToolButton(tb);
+    ToolButton8->setObjectName("ToolButton8");
+    ToolButton8->setIcon(QIcon::fromTheme("document-print", icon(QStyle::SP_ComputerIcon)));
+    setHint(ToolButton8, "Printing of report from measurements");
+    QObject::connect(ToolButton8, &QToolButton::clicked, Print1, &QAction::trigger);
+    tb->addWidget(ToolButton8);
     tb->addSeparator();
 
     auto button = [tb](QPushButton*& b, const char* name, const QString& text,
