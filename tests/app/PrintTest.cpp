@@ -11,6 +11,7 @@
 
 #include <QColorDialog>
 #include <QFile>
+#include <QFontDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
@@ -195,6 +196,43 @@ TEST_F(PrintTest, ColoursPickedOnThePictureStayWhenTheDialogIsCancelled) {
     EXPECT_EQ(stored.readString("Page setup", "Valve color", ""), "32768");
     EXPECT_EQ(stored.readString("Page setup", "Font color", ""), "65280");
     EXPECT_EQ(stored.readString("Page setup", "Line width", ""), "5");
+}
+
+TEST_F(PrintTest, TheFontDialogSetsTheReportFontAndItsCancelKeepsIt) {
+    openWindow();
+    // The font the dialog gives back: a family of this desktop, in 16 points, bold.
+    QFont chosen;
+    auto chooseFont = [&](TPrintRep* d, bool accept) {
+        whenModal<QFontDialog>(modalGuard.get(), [&chosen, accept](QFontDialog* dialog) {
+            QFont font = dialog->currentFont();
+            font.setPointSize(accept ? 16 : 30);
+            font.setBold(true);
+            dialog->setCurrentFont(font);
+            if (!accept) {
+                dialog->reject();
+                return;
+            }
+            dialog->accept();
+            chosen = dialog->selectedFont();
+        });
+        QTest::mouseClick(d->Button1, Qt::LeftButton);
+    };
+    print([&](TPrintRep* d) {
+        EXPECT_EQ(d->ReportFont.family(), "Arial");
+        EXPECT_EQ(d->ReportFont.pointSize(), 12);
+        chooseFont(d, true);
+        chooseFont(d, false);
+        QTest::mouseClick(d->Button3, Qt::LeftButton);
+    });
+    ASSERT_EQ(chosen.pointSize(), 16);
+    const PageSetupValues& page = form->pageValues();
+    EXPECT_EQ(page.FontName, chosen.family().toStdString());
+    EXPECT_EQ(page.FontSize, 16);
+    EXPECT_EQ(page.FontBold, chosen.bold());
+    form->close();
+    const ProfileStore stored = readSettingsFile(iniPath().toStdString());
+    EXPECT_EQ(stored.readString("Page setup", "Font size", ""), "16");
+    EXPECT_EQ(stored.readString("Page setup", "Font name", ""), chosen.family().toStdString());
 }
 
 TEST_F(PrintTest, MarginsDialogSwapsThePaperWithTheOrientationAndCancelKeepsIt) {

@@ -145,7 +145,7 @@ TEST(ReportDrawing, GridFallsOnTenthsOfTheSpanCountedFromZero) {
         if (c.maxT < c.minT) // a reversed axis counts downwards
             for (int& e : expected) e = 2 * r.g.G - e + 0;
         EXPECT_EQ(r.rowsAcross(PenStyle::Dashed, r.g.G, r.g.PH - r.g.B), expected) << c.min;
-        const auto solid = r.rowsAcross(PenStyle::Solid, r.g.G, r.g.PH - r.g.B - 1);
+        const auto solid = r.rowsAcross(PenStyle::Solid, r.g.G, r.g.PH - r.g.B);
         if (c.zeroLine) {
             const int zero = r.g.G + static_cast<int>(test::roundHalfEven(
                                          static_cast<std::int64_t>(std::abs(c.maxT)) * h,
@@ -364,7 +364,7 @@ TEST(ReportDrawing, ValveWavesBeginEveryCycleAfreshAtTheirLanes) {
     EXPECT_EQ(g.n, 2);
     const int a = static_cast<int>(test::roundHalfEven(4 * g.I, 10));
     // The lanes' top edges, in valve order: V1's lane 1, then V3's lane 0.
-    EXPECT_EQ(r.rowsAcross(PenStyle::Solid, g.V0 - 1, g.V1),
+    EXPECT_EQ(r.rowsAcross(PenStyle::Solid, g.V0, g.V1),
               (std::vector<int>{g.V0 + g.I, g.V0}));
 
     // The rules' own loop for one valve, every cycle from a move to its start.

@@ -88,12 +88,13 @@ struct Report {
             if (c.kind == kind) out.push_back(c);
         return out;
     }
-    // Horizontal segments across the whole plot width, by pen style.
+    // Horizontal segments across the whole plot width, by pen style, from `top` to `bottom`
+    // (both included).
     std::vector<int> rowsAcross(PenStyle style, int top, int bottom) const {
         std::vector<int> rows;
         for (const auto& s : canvas.segments())
             if (s.style == style && s.from.y == s.to.y && s.from.x == g.L &&
-                s.to.x == g.PW - g.R && s.from.y > top && s.from.y < bottom)
+                s.to.x == g.PW - g.R && s.from.y >= top && s.from.y <= bottom)
                 rows.push_back(s.from.y);
         return rows;
     }
