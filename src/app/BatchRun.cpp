@@ -44,9 +44,21 @@ bool parseBatchOptions(bool runSet, const QString& runValue, bool saveSet,
     return true;
 }
 
+bool addPrintPdf(const QString& file, BatchOptions* options, std::string* error) {
+    if (file.isEmpty()) return true;
+    if (!options->run && options->openFile.isEmpty()) {
+        *error = "--print-pdf needs --run or a FILE to open";
+        return false;
+    }
+    options->printPdf = file;
+    return true;
+}
+
 BatchRun::BatchRun(TSDIAppForm& form, const BatchOptions& options)
     : form_(form), options_(options) {
-    if (options_.run || options_.quit || !options_.saveFile.isEmpty()) form_.quietErrors = true;
+    if (options_.run || options_.quit || !options_.saveFile.isEmpty() ||
+        !options_.printPdf.isEmpty())
+        form_.quietErrors = true;
     // The run stops itself once the measurement time is stored.
     connect(&form_, &TSDIAppForm::runStateReported, this, &BatchRun::runStateReported);
 }
@@ -83,6 +95,14 @@ void BatchRun::runStateReported(RunState state) {
 void BatchRun::finish() {
     if (!options_.saveFile.isEmpty()) {
         const QString error = form_.saveToFile(options_.saveFile);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
+            fail(1);
+            return;
+        }
+    }
+    if (!options_.printPdf.isEmpty()) {
+        const QString error = form_.printReportToPdf(options_.printPdf);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
             fail(1);

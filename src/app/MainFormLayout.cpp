@@ -104,8 +104,8 @@ void MainFormLayout::buildActions(QMainWindow& w) {
     make(FileOpen1, "FileOpen1", "&Open", "Open|Open a file", QKeySequence("Ctrl+O"));
     make(FileSave1, "FileSave1", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"));
     make(FileSaveAs1, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
-    make(FilePrinterSetup1, "FilePrinterSetup1", "Pri&nter setup", "");
-    make(FilePrint1, "FilePrint1", "&Print", "");
+    make(Printersetup1, "Printersetup1", "Pri&nter setup", "");
+    make(Print1, "Print1", "&Print", "");
     make(FileExit1, "FileExit1", "E&xit", "Exit|Exit application");
     make(EditCut1, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard",
          QKeySequence("Ctrl+X"));
@@ -141,7 +141,7 @@ void MainFormLayout::buildMenus(QMainWindow& w) {
     file->menuAction()->setStatusTip("File related commands");
     file->addActions({FileNew1, FileOpen1, FileSave1, FileSaveAs1});
     file->addSeparator();
-    file->addActions({FilePrinterSetup1, FilePrint1});
+    file->addActions({Printersetup1, Print1});
     file->addSeparator();
     file->addAction(FileExit1);
 
@@ -193,13 +193,13 @@ void MainFormLayout::buildToolBar(QMainWindow& w) {
     EditPaste1->setIcon(commandIcon("edit-paste"));
     tb->addActions({EditCut1, EditCopy1, EditPaste1});
     tb->addSeparator();
-    FilePrint1->setIcon(commandIcon("document-print"));
-    auto* print = new QToolButton(tb);
-    print->setObjectName("PrintButton");
-    print->setIcon(FilePrint1->icon());
-    setHint(print, "Printing of report from measurements");
-    QObject::connect(print, &QToolButton::clicked, FilePrint1, &QAction::trigger);
-    tb->addWidget(print);
+    Print1->setIcon(commandIcon("document-print"));
+    ToolButton8 = new QToolButton(tb);
+    ToolButton8->setObjectName("ToolButton8");
+    ToolButton8->setIcon(Print1->icon());
+    setHint(ToolButton8, "Printing of report from measurements");
+    QObject::connect(ToolButton8, &QToolButton::clicked, Print1, &QAction::trigger);
+    tb->addWidget(ToolButton8);
     tb->addSeparator();
 
     auto button = [tb](QPushButton*& b, const char* name, const QString& text,

@@ -36,6 +36,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
 
@@ -131,6 +132,8 @@ void TSDIAppForm::connectHandlers() {
     connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
     connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
     connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
+    connect(Print1, &QAction::triggered, this, &TSDIAppForm::Print1Click);
+    connect(Printersetup1, &QAction::triggered, this, &TSDIAppForm::Printersetup1Click);
 
     // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
     auto at = [](QMouseEvent* e) { return e->position().toPoint(); };

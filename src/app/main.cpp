@@ -63,7 +63,11 @@ int main(int argc, char** argv) {
                                     "opening the FILE argument).",
                             "FILE");
     QCommandLineOption quit("quit", "Close the program when the batch work is done.");
-    parser.addOptions({bus, trace, speed, fault, ini, run, save, quit});
+    QCommandLineOption printPdf("print-pdf",
+                                "Print the report of the measured run (or of the FILE "
+                                "argument) to the PDF file FILE, without any dialog.",
+                                "FILE");
+    parser.addOptions({bus, trace, speed, fault, ini, run, save, printPdf, quit});
     parser.addPositionalArgument("FILE", "Data file (*.vrd) to open at start.", "[FILE]");
     parser.process(app);
     QApplication::setWindowIcon(programIcon());
@@ -72,7 +76,8 @@ int main(int argc, char** argv) {
     std::string error;
     if (!parseBatchOptions(parser.isSet(run), parser.value(run), parser.isSet(save),
                            parser.value(save), parser.isSet(quit), parser.positionalArguments(),
-                           &batch, &error)) {
+                           &batch, &error) ||
+        !addPrintPdf(parser.value(printPdf), &batch, &error)) {
         std::fprintf(stderr, "varentis: %s\n", error.c_str());
         return 2;
     }

@@ -10,6 +10,7 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MainRunView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScreenPlacement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrintCommand.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Sdimain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WidgetControls.cpp

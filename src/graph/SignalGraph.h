@@ -39,18 +39,19 @@ struct ZeroLabel {
 // plot's origin, so that wild values still give drawable coordinates.
 inline constexpr double kPixelLimit = 10000.0;
 
-// Nearest integer of v limited to +-kPixelLimit, halves to even; NaN gives 0. The same
-// result as rnd() after clamping, at a fraction of its cost in the per-point loops.
-inline int pixel(double v) {
+// Nearest integer of v limited to +-limit (at most 2^30), halves to even; NaN gives 0. The
+// same result as rnd() after clamping, at a fraction of its cost in the per-point loops.
+inline int pixelWithin(double v, double limit) {
     // Written as selections, not branches, so that noisy data costs no mispredictions.
     v = v == v ? v : 0.0;
-    v = v < kPixelLimit ? v : kPixelLimit;
-    v = v > -kPixelLimit ? v : -kPixelLimit;
+    v = v < limit ? v : limit;
+    v = v > -limit ? v : -limit;
     // Adding and removing 1.5 * 2^52 leaves v rounded to an integer by the FPU's own
     // round-to-nearest-even.
     constexpr double magic = 6755399441055744.0;
     return static_cast<int>((v + magic) - magic);
 }
+inline int pixel(double v) { return pixelWithin(v, kPixelLimit); }
 
 // Full redraw of the plot: background, cycle grid, horizontal grid, pump, potential, signal
 // and current traces. Renews scale.DampedSignal from the stored points, and LastPlotted

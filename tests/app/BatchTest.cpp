@@ -228,4 +228,39 @@ TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {
     EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
 }
 
+TEST_F(BatchTest, PrintPdfPrintsTheReportOfTheMeasuredOrOpenedRun) {
+    const QString measured = dir.filePath("measured.pdf");
+    ASSERT_TRUE(runProgram(batchArgs(2) + QStringList{"--print-pdf", measured}));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    auto isPdf = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
+    };
+    EXPECT_TRUE(isPdf(measured));
+
+    const QString opened = dir.filePath("opened.pdf");
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), dir.filePath("out.vrd"), "--print-pdf",
+                            opened, "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(isPdf(opened));
+}
+
+TEST_F(BatchTest, PrintPdfNeedsARunOrAFileAndAPlaceToWrite) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--print-pdf", dir.filePath("r.pdf"),
+                            "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("--print-pdf needs --run or a FILE"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("r.pdf")));
+
+    ASSERT_TRUE(runProgram(batchArgs(1) + QStringList{"--print-pdf", dir.filePath("no/r.pdf")}));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("Cannot print to"));
+
+    process.start(VARENTIS_EXECUTABLE, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--print-pdf <FILE>"));
+}
+
 } // namespace

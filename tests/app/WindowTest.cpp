@@ -30,8 +30,8 @@ const Command kCommands[] = {
     {"FileOpen1", "&Open", "Ctrl+O", "Open a file", "Open"},
     {"FileSave1", "&Save", "Ctrl+S", "Save current file", "Save"},
     {"FileSaveAs1", "Save &As...", "", "Save current file with different name", "Save As"},
-    {"FilePrinterSetup1", "Pri&nter setup", "", "", ""},
-    {"FilePrint1", "&Print", "", "", ""},
+    {"Printersetup1", "Pri&nter setup", "", "", ""},
+    {"Print1", "&Print", "", "", ""},
     {"FileExit1", "E&xit", "", "Exit application", "Exit"},
     {"EditCut1", "Cu&t", "Ctrl+X", "Cuts the selection and puts it on the Clipboard", "Cut"},
     {"EditCopy1", "&Copy", "Ctrl+C", "Copies the selection and puts it on the Clipboard", "Copy"},
@@ -62,8 +62,8 @@ struct Menu {
 
 const Menu kMenus[] = {
     {"&File", "File related commands",
-     {"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "|", "FilePrinterSetup1",
-      "FilePrint1", "|", "FileExit1"}},
+     {"FileNew1", "FileOpen1", "FileSave1", "FileSaveAs1", "|", "Printersetup1",
+      "Print1", "|", "FileExit1"}},
     {"&Edit", "Edit commands", {"EditCut1", "EditCopy1", "EditPaste1", "|", "Viewdatatext1"}},
     {"&Work", "", {"Run1", "Pause1", "Stop1", "|", "Setzeroline1"}},
     {"&Options", "", {"Stopifmaxtime1", "Changerange1", "Detectoroff"}},
@@ -122,10 +122,10 @@ TEST_F(CommandTableTest, TheToolbarAndWhatIsEnabledAtStart) {
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(itemsOf(bar->actions(), bar),
               QStringList({"FileNew1", "FileOpen1", "FileSave1", "|", "EditCut1", "EditCopy1",
-                           "EditPaste1", "|", "PrintButton", "|", "BitBtn1", "BitBtn2",
+                           "EditPaste1", "|", "ToolButton8", "|", "BitBtn1", "BitBtn2",
                            "BitBtn3"}));
     const std::pair<const char*, const char*> buttons[] = {
-        {"PrintButton", "Printing of report from measurements"},
+        {"ToolButton8", "Printing of report from measurements"},
         {"BitBtn1", "Start of measurement"},
         {"BitBtn2", "Pause of measurement"},
         {"BitBtn3", "Stop of measurement"}};
@@ -156,7 +156,7 @@ TEST_F(CommandTableTest, ToolbarIconsAreTheStandardOnesWithTheProgramsOwnAsFallb
         {"FileNew1", "document-new"},    {"FileOpen1", "document-open"},
         {"FileSave1", "document-save"},  {"EditCut1", "edit-cut"},
         {"EditCopy1", "edit-copy"},      {"EditPaste1", "edit-paste"},
-        {"PrintButton", "document-print"}, {"BitBtn1", "media-playback-start"},
+        {"ToolButton8", "document-print"}, {"BitBtn1", "media-playback-start"},
         {"BitBtn2", "media-playback-pause"}, {"BitBtn3", "media-playback-stop"}};
     QList<QImage> shown;
     for (auto [name, themeName] : icons) {
