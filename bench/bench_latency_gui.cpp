@@ -46,7 +46,7 @@ Figures measure(Acquisition::Mode mode, int seconds) {
     form.BitBtn1Click();
     if (mode == Acquisition::Mode::Inline) timer1.start();
     lateness.start();
-    QTest::qWait(seconds * 1000);
+    test::runEventLoop(seconds * 1000);
     lateness.stop();
     timer1.stop();
     QTest::qWait(50);
@@ -76,6 +76,14 @@ int main(int argc, char** argv) {
     print("acquisition on its own thread:", thread);
     const Figures window = measure(Acquisition::Mode::Inline, seconds);
     print("ticks on the window's thread:", window);
+    // What the machine itself gives: a window with nothing to do.
+    test::EventLateness idle;
+    idle.start();
+    test::runEventLoop(2000);
+    idle.stop();
+    std::printf("%-34s median %6.2f ms  99th percentile %7.2f ms  max %7.2f ms\n",
+                "an idle window, for reference:", idle.quantile(0.5), idle.quantile(0.99),
+                idle.worst());
     const bool met = thread.p99 <= 5.0;
     std::printf("target: 99th percentile <= 5 ms: %s (%.2f ms)\n", met ? "met" : "MISSED",
                 thread.p99);

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +15,15 @@
 #include <vector>
 
 namespace varentis::test {
+
+// Runs the window's event loop for `ms` milliseconds, as the program's own loop runs: a
+// posted event is taken at once. (QTest::qWait sleeps 10 ms between its rounds of events,
+// which alone makes events wait up to 10 ms.)
+inline void runEventLoop(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 // How long events wait for the window's thread: another thread posts an event every
 // `interval`, stamped with the time it was posted; the window's thread notes how late each

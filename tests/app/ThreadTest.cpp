@@ -35,7 +35,7 @@ TEST_F(ThreadTest, EventsNeverWaitForAnAcquisitionTick) {
     click("BitBtn1");
     ASSERT_EQ(form->runState(), RunState::Running);
     lateness.start();
-    spin(1500);
+    runEventLoop(1500);
     lateness.stop();
     spin(50);
     click("BitBtn3");
