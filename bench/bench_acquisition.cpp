@@ -15,6 +15,7 @@
 #include "hardware/SimulatedInstrument.h"
 #include "hardware/TDevice.h"
 #include "measurement/PointStore.h"
+#include "measurement/PumpProgram.h"
 #include "measurement/RunControl.h"
 
 #include <chrono>
@@ -110,7 +111,7 @@ Figures measure(PortBackend& bus, int ticks, Accesses accesses, bool potentiosta
     view.run = &run;
     RunOptions options;
     auto programs = std::make_shared<RunPrograms>();
-    programs->Pump = oneStepPumpSchedule(50.0, options.CycleTime);
+    programs->Pump = parsePumpProgram("50", options.CycleTime);
     options.Programs = programs;
     options.UsingPotentiostat = potentiostat;
     run.start(options, PointSizing::forRun(runCapacity(options.Scale.XMax, options.Period),

@@ -301,9 +301,9 @@ void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {
 
 void MainFormLayout::buildRightPanel(QWidget* p) {
     Panel5 = makeReadout("Panel5", "Current status of the program", p);
-    Panel6 = makeReadout("Panel6", "Current time-axis value", p);
-    Panel7 = makeReadout("Panel7", "Current signal-axis value", p);
-    Panel8 = makeReadout("Panel8", "Current point number", p);
+    Panel6 = makeReadout("Panel6", "Current value of time axis", p);
+    Panel7 = makeReadout("Panel7", "Current value of signal axis", p);
+    Panel8 = makeReadout("Panel8", "Number of current point", p);
     Panel9 = makeReadout("Panel9", "Additional information", p);
 
     PaintBox1 = new PaintBox("PaintBox1", p);
@@ -368,15 +368,26 @@ void MainFormLayout::layoutPanels(QWidget* central) {
 void MainFormLayout::placePlot() {
     const int left = 64;
     const int width = std::max(PaintBox1->width() - left - 12 + PaintBox1->x(), 20);
-    const int top = 48;
-    const int height = std::max(PaintBox1->height() - 28, 20);
+    // The valve lanes push the plot down; its bottom stays 20 pixels above the frame's.
+    const int top = Lanes.plotTop();
+    const int height = std::max(PaintBox1->y() + PaintBox1->height() - 20 - top, 20);
     PaintBox2->setGeometry(left, top, width, height);
-    PaintBox3->setGeometry(left, 48, width, 2);
-    Label5->setGeometry(4, 44, left - 8, 16);
+    PaintBox3->setGeometry(left, kFirstLaneTop, width, Lanes.boxHeight());
+    PaintBox3->setVisible(Lanes.Shown);
+    Label5->setGeometry(4, Lanes.maxLabelTop(), left - 8, 16);
     Label6->setGeometry(4, top + height - 12, left - 8, 16);
     Label7->setGeometry(left, top + height + 2, 100, 16);
     Label8->setGeometry(left + width - 100, top + height + 2, 100, 16);
     Label9->setGeometry(4, Label9->y(), left - 8, 16);
+}
+
+void MainFormLayout::placeValveGraph(const ValveLanes& lanes) {
+    Lanes = lanes;
+    for (std::size_t v = 0; v < kValveCount; ++v) {
+        ValveBoxes[v]->setGeometry(4, lanes.Position[v], 56, kLanePitch);
+        ValveBoxes[v]->setVisible(lanes.Used[v]);
+    }
+    placePlot();
 }
 
 } // namespace varentis

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graph/ValveGraph.h"
+
 #include <QString>
 
 class QAction;
@@ -32,8 +34,12 @@ public:
     void build(QMainWindow& window);
     // Places the panels, read-outs, frame and plot for the client area `central`.
     void layoutPanels(QWidget* central);
-    // Where the plot sits inside the frame.
+    // Where the plot sits inside the frame, below the valve graph's lanes.
     void placePlot();
+    // The valve graph's box and check boxes as `lanes` lay them out, then the plot below.
+    void placeValveGraph(const ValveLanes& lanes);
+    // The valve graph's layout as last placed.
+    ValveLanes Lanes;
 
     QLineEdit *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10;
     QComboBox *ComboBox1, *ComboBox2, *ComboBox3, *ComboBox4;

@@ -27,7 +27,7 @@ void MainRunView::showRunState(RunState state) {
     form_.Devicetest1->setEnabled(!running && !paused);
     if (running) form_.Panel5->setText("Measuring");
     else if (paused) form_.Panel5->setText("Pause");
-    else form_.Panel5->setText(Zoomed ? "Zoom" : "");
+    else form_.Panel5->setText(plot_.Zoomed ? "Zoom" : "");
 }
 
 void MainRunView::runStateChanged(RunState state) {
@@ -51,13 +51,13 @@ void MainRunView::pointTaken(const RunPoint& point) {
     form_.Panel7->setText(QString::fromStdString(r.signal));
     form_.Panel8->setText(QString::fromStdString(r.number));
     if (!r.potentiostat.empty()) form_.Panel9->setText(QString::fromStdString(r.potentiostat));
-    ReadoutSignal = point.Signal;
+    plot_.ReadoutSignal = point.Signal;
     plot_.DrawPoint(point.Time, point.Signal - point.ZeroLine, point.Current);
 }
 
 void MainRunView::liveSignal(const std::string& text, double rawSignal) {
     form_.Panel7->setText(QString::fromStdString(text));
-    ReadoutSignal = rawSignal;
+    plot_.ReadoutSignal = rawSignal;
 }
 
 void MainRunView::valvesApplied(std::uint16_t mask) {

@@ -27,9 +27,6 @@ public:
     // The state of the run as its last event told it.
     RunState state() const { return state_; }
 
-    // The raw signal behind the Panel7 value.
-    double ReadoutSignal = 0.0;
-    bool Zoomed = false;
     // Told of every state the run reports, after the window shows it.
     std::function<void(RunState)> stateReported;
 

@@ -4,6 +4,7 @@
 #include "app/AppWindows.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
+#include "documents/DataText.h"
 #include "graph/colors.h"
 #include "documents/viewdta.h"
 #include "hardware/TVicPort.h"
@@ -11,6 +12,8 @@
 #include "hardware/phsetup.h"
 #include "hardware/pumps.h"
 #include "measurement/PotentialProgram.h"
+#include "measurement/PumpProgram.h"
+#include "measurement/ValveProgram.h"
 #include "measurement/potentials.h"
 #include "printing/margins.h"
 #include "printing/printwn.h"
@@ -29,6 +32,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -118,11 +122,28 @@ void TSDIAppForm::connectHandlers() {
     for (QAction* a : {Stopifmaxtime1, Detectoroff})
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
 
+    connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
+    connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
+    connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
+
+    // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
+    auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
+    connect(PaintBox2, &PaintBox::mousePressed, this, [this, at](QMouseEvent* e) {
+        PaintBox2MouseDown(e->button(), at(e).x(), at(e).y());
+    });
+    connect(PaintBox2, &PaintBox::mouseMoved, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseMove(at(e).x(), at(e).y()); });
+    connect(PaintBox2, &PaintBox::mouseReleased, this,
+            [this, at](QMouseEvent* e) { PaintBox2MouseUp(at(e).x(), at(e).y()); });
+    connect(PaintBox1, &PaintBox::mouseReleased, this, [this, at](QMouseEvent* e) {
+        const QPoint p = PaintBox2->mapFrom(PaintBox1, at(e));
+        PaintBox2MouseUp(p.x(), p.y());
+    });
+    connect(PaintBox2, &PaintBox::doubleClicked, this, &TSDIAppForm::PaintBox2DblClick);
+    Panel7->installEventFilter(this);
+
     for (int v = 0; v < 12; ++v)
-        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v](bool on) {
-            // One driver operation: atomic on the bus, also while a run switches valves.
-            device_->SetValve(static_cast<std::uint8_t>(v), on);
-        });
+        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v] { ValveBoxMouseUp(v); });
 }
 
 void TSDIAppForm::FormCreate() {
@@ -150,6 +171,7 @@ void TSDIAppForm::registerControls() {
 void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     windows_ = &windows;
     device_ = windows.device;
+    windows.viewData->IniPath = iniPath_;
     // Controls of the other windows go by "TClass.Name".
     const std::pair<QWidget*, const char*> owners[] = {
         {windows.potential, "TPotential"}, {windows.pmtSetup, "TPMTSetup"},
@@ -171,7 +193,6 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
         pump->activateWindow();
     });
     connect(PMTdetectorsetup1, &QAction::triggered, this, &TSDIAppForm::PMTdetectorsetup1Click);
-    connect(Graphsetup1, &QAction::triggered, windows.colors, &QDialog::exec);
     connect(Devicetest1, &QAction::triggered, this, [this] {
         device_->DeviceTest(timerCheck());
         windows_->deviceDialog()->exec();
@@ -213,7 +234,7 @@ void TSDIAppForm::FormActivate() {
     // which fires no change handler.
     potentialSchedule_ = parsePotentialProgram(PotentialEdit->text().toStdString(), cycleTime_);
     DrawGraph();
-    runView_.Zoomed = false;
+    plot_.resetCursor();
     runView_.showRunState(RunState::Stopped);
     documents_.reset();
 }
@@ -350,6 +371,11 @@ void TSDIAppForm::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Panel7 && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Panel7DblClick();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* edit = qobject_cast<QLineEdit*>(watched);
         if (edit && edit != Edit8 && edit != Edit9 && edit != PotentialEdit && edit != PumpEdit)
@@ -407,14 +433,23 @@ void TSDIAppForm::Timer2Timer() {
 
 void TSDIAppForm::DrawGraph() {
     // The programs are parsed afresh at every full redraw, also during a run: the run takes
-    // them at its next tick. One step for the whole cycle until the program texts are parsed.
-    // The potential program was parsed when its text or the cycle time changed.
+    // them at its next tick. The potential program was parsed when its text or the cycle time
+    // changed.
     auto programs = std::make_shared<RunPrograms>();
-    programs->Pump = oneStepPumpSchedule(fieldValue(PumpEdit), cycleTime_);
+    programs->Pump = parsePumpProgram(PumpEdit->text().toStdString(), cycleTime_);
     programs->Potential = potentialSchedule_;
+    auto valves = std::make_shared<const ValveProgram>(
+        parseValveProgram(Memo2->toPlainText().toStdString(), cycleTime_));
+    programs->Valves = valves->Schedule;
     programs_ = std::move(programs);
-    plot_.DrawGraph(programs_, cycleTime_, periodSeconds_);
+    plot_.DrawGraph(programs_, std::move(valves), cycleTime_, periodSeconds_);
     pushRunOptions();
+}
+
+void TSDIAppForm::ValveBoxMouseUp(int valve) {
+    // One driver operation: atomic on the bus, also while a run switches valves. The next
+    // programmed step sets all valves again.
+    device_->SetValve(static_cast<std::uint8_t>(valve), ValveBoxes[valve]->isChecked());
 }
 
 // ---- Shell ----------------------------------------------------------------------------
@@ -444,6 +479,8 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
 
 void TSDIAppForm::FormClose() {
     BitBtn3Click(); // nothing to do when no run is in progress
+    // A zoomed view is never stored as the axis setting.
+    plot_.unzoom();
     if (!iniPath_.isEmpty()) {
         ProfileStore store = readSettingsFile(iniPath_.toStdString());
         SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
@@ -481,5 +518,30 @@ void TSDIAppForm::Helpindex1Click() {
 }
 
 void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+
+void TSDIAppForm::PaintBox2DblClick() {
+    if (plot_.PaintBox2DblClick(runState())) DrawGraph();
+}
+
+void TSDIAppForm::Graphsetup1Click() {
+    TGColor* dialog = windows_->colors;
+    dialog->Colors = plot_.Colors;
+    dialog->exec();
+    plot_.Colors = dialog->Colors;
+    // Whatever the dialog's result: the graph shows the colours as they are now.
+    Redraw();
+}
+
+void TSDIAppForm::Viewdatatext1Click() {
+    const GraphScale& scale = plot_.scale();
+    DataTextColumns columns;
+    columns.timeUnitFactor = scale.XUnitFactor;
+    columns.signalUnitFactor = scale.YUnitFactor;
+    columns.timeDecimals = timeColumnDecimals(scale.XDecimals, periodSeconds_, scale.XUnitFactor);
+    columns.signalDecimals = scale.YDecimals;
+    columns.timeUnit = ComboBox2->currentText().toStdString();
+    columns.signalUnit = ComboBox1->currentText().toStdString();
+    windows_->viewData->Viewdatatext1Click(dataText(store_, columns));
+}
 
 } // namespace varentis

@@ -48,6 +48,9 @@ public:
     void DrawPoint(double time, double signal, double current) {
         plot_.DrawPoint(time, signal, current);
     }
+    // CheckBox3MouseUp .. CheckBox14MouseUp: the valve box V1 .. V12 (valve 0 .. 11) switches
+    // its valve at once to the box's state, whether a run is going or not.
+    void ValveBoxMouseUp(int valve);
     void SetPeriod();
     void Edit10Change();
     // Parses the potential program into PotentialSchedule and asks for a redraw.
@@ -65,6 +68,21 @@ public:
     void FileExit1Execute();
     void Helpindex1Click();
     void HelpAbout1Execute();
+    void Graphsetup1Click();
+    void Viewdatatext1Click();
+
+    // The mouse on the plot (PaintBox2 pixels) and the zero line from the read-out; the work
+    // is the plot view's.
+    void PaintBox2MouseDown(Qt::MouseButton button, int x, int y) {
+        plot_.PaintBox2MouseDown(button, x, y, runState());
+    }
+    void PaintBox2MouseMove(int x, int y) { plot_.PaintBox2MouseMove(x, y); }
+    void PaintBox2MouseUp(int x, int y) { plot_.PaintBox2MouseUp(x, y); }
+    void PaintBox2DblClick();
+    void Panel7DblClick() { plot_.Panel7DblClick(); }
+    void Setzeroline1Click() { Panel7DblClick(); }
+    bool Zoomed() const { return plot_.Zoomed; }
+    const AxisTexts& SavedAxisTexts() const { return plot_.SavedAxisTexts; }
 
     // Without dialogs (command line, tests): the message of a failure, or empty.
     QString saveToFile(const QString& path) { return documents_.saveToFile(path); }

@@ -28,9 +28,21 @@ struct Size {
     friend bool operator==(const Size&, const Size&) = default;
 };
 
+// Left, top, right, bottom; right and bottom are excluded.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
 enum class PenStyle { Solid, Dotted };
-// Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands).
-enum class PenMode { Copy, Xor, NotXor };
+// Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands); Not
+// inverts every pixel the pen draws whatever its colour, so a figure drawn twice is gone.
+enum class PenMode { Copy, Xor, NotXor, Not };
 
 // The drawing surface of the plot, the valve graph and the printed report. Coordinates are
 // device pixels, origin top-left, y growing downwards. Rectangles take left, top, right,

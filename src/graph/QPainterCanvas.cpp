@@ -62,6 +62,9 @@ void QPainterCanvas::setPenMode(PenMode mode) {
     case PenMode::NotXor:
         painter_.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         break;
+    case PenMode::Not:
+        painter_.setCompositionMode(QPainter::RasterOp_NotDestination);
+        break;
     }
 }
 

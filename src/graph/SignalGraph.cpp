@@ -1,5 +1,7 @@
 #include "graph/SignalGraph.h"
 
+#include "graph/CycleTrace.h"
+
 #include "core/NumberText.h"
 
 #include <algorithm>
@@ -13,63 +15,18 @@ namespace {
 constexpr ColorRef kBlack = rgb(0, 0, 0);
 constexpr ColorRef kGridGrey = rgb(128, 128, 128);
 
-int xOf(const GraphScale& s, double t) { return pixel((t - s.XMin) * s.XScale); }
-
 double clampPixel(double v) {
     if (!(v == v)) return 0.0;
     return std::clamp(v, -kPixelLimit, kPixelLimit);
 }
 
-// More cycles than this across the plot are drawn per pixel column instead of one by one:
-// they would only paint the same columns again, and a cycle of a millisecond on an axis of
-// hours would otherwise take billions of steps.
-double denseCycleLimit(int width) { return 4.0 * (width + 2); }
-
-bool cyclesDrawable(const GraphScale& s, double cycle) {
-    return cycle > 0 && std::isfinite(cycle) && std::isfinite(s.XScale) && s.XScale != 0.0;
-}
-
-// The cycle start from which drawing begins: 0, or for an axis that starts many cycles
-// after 0 the last whole cycle at least one cycle before the axis start. The cycles skipped
-// lie wholly left of the plot.
-double firstCycleStart(const GraphScale& s, double cycle) {
-    if (s.XScale <= 0) return 0.0;
-    double n = std::floor(s.XMin / cycle) - 1;
-    return n > 64 ? n * cycle : 0.0;
-}
-
-// Vertical lines at every column from x(a) to x(b), limited to the plot (plus a column
-// either side, as the clipped single lines would reach).
-void fillColumns(Canvas& canvas, int xa, int xb, int yTop, int yBottom, int width) {
-    int from = std::max(std::min(xa, xb), -1);
-    int to = std::min(std::max(xa, xb), width + 1);
-    for (int x = from; x <= to; ++x) {
-        canvas.moveTo(x, yTop);
-        canvas.lineTo(x, yBottom);
-    }
-}
-
-void drawCycleGrid(Canvas& canvas, const GraphScale& s, double cycle, int width, int height) {
-    if (!cyclesDrawable(s, cycle)) return;
-    canvas.setPen(kGridGrey, PenStyle::Dotted);
-    double t = firstCycleStart(s, cycle);
-    if ((s.XMax - t) / cycle > denseCycleLimit(width)) {
-        double last = std::ceil(s.XMax / cycle) * cycle;
-        fillColumns(canvas, xOf(s, t + cycle), xOf(s, last), 0, height, width);
-        return;
-    }
-    int lastX = INT_MIN;
-    do {
-        double next = t + cycle;
-        if (next == t) break; // the cycle is lost against t: no further line is distinct
-        t = next;
-        int x = xOf(s, t);
-        if (x != lastX) { // the same line again paints nothing new
-            canvas.moveTo(x, 0);
-            canvas.lineTo(x, height);
-            lastX = x;
-        }
-    } while (t < s.XMax);
+TimeAxis timeAxis(const GraphScale& s, int width) {
+    TimeAxis a;
+    a.XMin = s.XMin;
+    a.XMax = s.XMax;
+    a.XScale = s.XScale;
+    a.Width = width;
+    return a;
 }
 
 // Returns where the "0" caption goes.
@@ -113,31 +70,21 @@ ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int
     return label;
 }
 
-// The pump and potential programs: one level per step, repeated every cycle.
+// The pump and potential programs: one level per step, repeated every cycle. A step's end
+// is cut at the cycle's end (a NaN end counts as the cycle's end); the trace stops there.
 void drawProgramTrace(Canvas& canvas, const GraphScale& s, double cycle,
                       const std::vector<double>& ends, const std::vector<int>& levels,
                       int width) {
-    if (levels.empty() || !cyclesDrawable(s, cycle)) return;
-    canvas.moveTo(xOf(s, 0.0), levels[0]);
-    double c = firstCycleStart(s, cycle);
-    if ((s.XMax - c) / cycle > denseCycleLimit(width)) {
-        auto [lo, hi] = std::minmax_element(levels.begin(), levels.end());
-        double lastStart = std::floor(s.XMax / cycle) * cycle;
-        fillColumns(canvas, xOf(s, c), xOf(s, lastStart + cycle), *lo, *hi, width);
-        return;
+    std::vector<TraceVertex> corners;
+    corners.reserve(2 * levels.size());
+    double e = 0.0;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        corners.push_back({e, levels[i]});
+        e = ends[i] < cycle ? ends[i] : cycle;
+        corners.push_back({e, levels[i]});
+        if (e == cycle) break;
     }
-    while (c <= s.XMax) {
-        double e = 0.0;
-        for (std::size_t i = 0; i < levels.size(); ++i) {
-            canvas.lineTo(xOf(s, c + e), levels[i]);
-            e = ends[i] < cycle ? ends[i] : cycle; // a NaN end counts as the cycle's end
-            canvas.lineTo(xOf(s, c + e), levels[i]);
-            if (e == cycle) break;
-        }
-        double next = c + cycle;
-        if (next == c) break;
-        c = next;
-    }
+    drawCycleTrace(canvas, timeAxis(s, width), cycle, corners);
 }
 
 void drawPumpTrace(Canvas& canvas, const GraphScale& s, const PlotContent& content) {
@@ -290,7 +237,8 @@ ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& 
     canvas.setBrushColor(c.Colors.Bkg);
     canvas.rectangle(0, 0, width, height);
 
-    drawCycleGrid(canvas, scale, c.CycleTime, width, height);
+    canvas.setPen(kGridGrey, PenStyle::Dotted);
+    drawCycleLines(canvas, timeAxis(scale, width), c.CycleTime, 0, height);
     ZeroLabel label = drawHorizontalGrid(canvas, scale, width, height);
     drawPumpTrace(canvas, scale, c);
     drawPotentialTrace(canvas, scale, c);

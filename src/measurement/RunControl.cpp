@@ -1,8 +1,10 @@
 #include "measurement/RunControl.h"
 
 #include "core/NumberText.h"
+#include "measurement/CycleTime.h"
 #include "hardware/TDevice.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace varentis {
@@ -11,6 +13,12 @@ namespace {
 double steadySeconds() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The pump steps a schedule really holds.
+int pumpSteps(const PumpSchedule& pump) {
+    return static_cast<int>(std::min({static_cast<std::size_t>(std::max(pump.StepCount, 0)),
+                                      pump.EndTimes.size(), pump.Speeds.size()}));
 }
 } // namespace
 
@@ -31,7 +39,7 @@ void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
     const RunPrograms& p = programs();
     device_.PMTOn(options_.PMTVoltage, options_.Scale.SignalRangeMagnitude);
     if (p.Valves.stepCount() > 0) applyValves(p.Valves.Masks[0]);
-    if (options_.UsingPump && p.Pump.StepCount > 0) device_.PumpRun(p.Pump.Speeds[0]);
+    if (options_.UsingPump && pumpSteps(p.Pump) > 0) device_.PumpRun(p.Pump.Speeds[0]);
     TimerEnabled = true;
     device_.TimerStart();
     device_.TimerReset();
@@ -113,6 +121,7 @@ void RunControl::runningTick() {
     // The options hold still for the whole tick: new ones are handed over between ticks.
     const bool potentiostat = options_.UsingPotentiostat;
     const RunPrograms& p = programs();
+    const int pumpStepCount = pumpSteps(p.Pump);
     double t0 = static_cast<double>(CycleCount) * options_.CycleTime + device_.GetTime();
     for (;;) {
         double tc = device_.GetTime();
@@ -139,16 +148,19 @@ void RunControl::runningTick() {
         }
 
         if (options_.UsingValves && ValveStep < p.Valves.stepCount() &&
-            tc >= p.Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)]) {
+            reachedTime(tc, p.Valves.SwitchTimes[static_cast<std::size_t>(ValveStep)])) {
             applyValves(p.Valves.Masks[static_cast<std::size_t>(ValveStep)]);
             ++ValveStep;
         }
 
-        if (options_.UsingPump && p.Pump.StepCount > 0) {
-            if (PumpStep < p.Pump.StepCount - 1 &&
-                tc > p.Pump.EndTimes[static_cast<std::size_t>(PumpStep)])
+        if (options_.UsingPump && pumpStepCount > 0) {
+            if (PumpStep < pumpStepCount - 1 &&
+                pastTime(tc, p.Pump.EndTimes[static_cast<std::size_t>(PumpStep)]))
                 ++PumpStep;
-            device_.PumpRun(p.Pump.Speeds[static_cast<std::size_t>(PumpStep)]);
+            // A program edited during the run keeps the step index; one with fewer steps
+            // runs its last step.
+            const int step = std::min(PumpStep, pumpStepCount - 1);
+            device_.PumpRun(p.Pump.Speeds[static_cast<std::size_t>(step)]);
         }
 
         if (t - t0 >= kTickSeconds) return;

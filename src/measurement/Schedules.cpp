@@ -2,14 +2,6 @@
 
 namespace varentis {
 
-PumpSchedule oneStepPumpSchedule(double speed, double cycleTime) {
-    PumpSchedule p;
-    p.StepCount = 1;
-    p.EndTimes = {cycleTime};
-    p.Speeds = {speed};
-    return p;
-}
-
 PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime) {
     PotentialSchedule p;
     p.StepCount = 1;

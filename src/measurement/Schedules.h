@@ -35,8 +35,7 @@ struct RunPrograms {
     PotentialSchedule Potential;
 };
 
-// Stand-ins while the program texts are not parsed: one step for the whole cycle.
-PumpSchedule oneStepPumpSchedule(double speed, double cycleTime);
+// Stand-in while the potential text is not parsed: one step for the whole cycle.
 PotentialSchedule oneStepPotentialSchedule(double potential, double cycleTime);
 
 } // namespace varentis

@@ -1,6 +1,7 @@
 #include "widgets/DialogForm.h"
 
 #include "widgets/RadioGroup.h"
+#include "widgets/TextMemo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,6 +60,29 @@ QLabel* DialogForm::newLabel(const char* name, const QString& text) const {
     auto* l = new QLabel(text, parent());
     if (name) l->setObjectName(name);
     return l;
+}
+
+RadioGroup* DialogForm::newRadio(const char* name, const QString& title,
+                                 const QStringList& items, int index, int columns) const {
+    auto* r = new RadioGroup(name, title, items, parent(), columns);
+    r->setItemIndex(index);
+    return r;
+}
+
+QWidget* DialogForm::newPanel(const char* name, int width, int height) const {
+    auto* w = new QWidget(parent());
+    w->setObjectName(name);
+    w->setFixedSize(width, height);
+    return w;
+}
+
+TextMemo* DialogForm::memo(const char* name) {
+    endGroup();
+    auto* m = new TextMemo(name, dialog_);
+    outer_->addWidget(m, 1);
+    dialogRows_ = new QFormLayout;
+    outer_->addLayout(dialogRows_);
+    return m;
 }
 
 QLineEdit* DialogForm::edit(const char* name, const QString& label, const QString& text,

@@ -21,6 +21,7 @@ class QWidget;
 namespace varentis {
 
 class RadioGroup;
+class TextMemo;
 
 // Builds a dialog's controls row by row, each under its designer name: labelled fields,
 // check boxes, drop-down lists, radio groups, buttons, framed groups, and the buttons at
@@ -56,6 +57,14 @@ public:
     QLineEdit* newEdit(const char* name, const QString& text) const;
     QPushButton* newButton(const char* name, const QString& text) const;
     QLabel* newLabel(const char* name, const QString& text) const;
+    RadioGroup* newRadio(const char* name, const QString& title, const QStringList& items,
+                         int index = 0, int columns = 1) const;
+    // A plain area of a fixed size, for controls placed by hand inside it (a drawn sample).
+    QWidget* newPanel(const char* name, int width, int height) const;
+
+    // A multi-line text field that takes the height the dialog gains; rows added after it
+    // go below it.
+    TextMemo* memo(const char* name);
 
     // The bottom row: a default button at the right that closes the dialog with accept().
     QPushButton* closeButton(const char* name, const QString& text);

@@ -39,4 +39,9 @@ void PaintBox::mousePressEvent(QMouseEvent* event) { emit mousePressed(event); }
 void PaintBox::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event); }
 void PaintBox::mouseReleaseEvent(QMouseEvent* event) { emit mouseReleased(event); }
 
+void PaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit doubleClicked(event);
+    else emit mousePressed(event);
+}
+
 } // namespace varentis

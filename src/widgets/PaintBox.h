@@ -26,12 +26,16 @@ signals:
     void mousePressed(QMouseEvent* event);
     void mouseMoved(QMouseEvent* event);
     void mouseReleased(QMouseEvent* event);
+    // A double-click of the left button; it takes the place of the second press. The second
+    // press of any other button comes as mousePressed.
+    void doubleClicked(QMouseEvent* event);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QImage image_;

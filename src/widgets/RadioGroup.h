@@ -6,12 +6,13 @@
 
 namespace varentis {
 
-// A framed group of radio buttons with one selected item index, -1 for none.
+// A framed group of radio buttons with one selected item index, -1 for none. With more than
+// one column the items run row by row across the columns.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:
     RadioGroup(const QString& name, const QString& title, const QStringList& items,
-               QWidget* parent = nullptr);
+               QWidget* parent = nullptr, int columns = 1);
 
     int itemIndex() const;
     void setItemIndex(int index);

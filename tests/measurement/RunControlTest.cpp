@@ -3,6 +3,8 @@
 #include "core/NumberText.h"
 #include "hardware/SimFixture.h"
 #include "measurement/PotentialProgram.h"
+#include "measurement/PumpProgram.h"
+#include "measurement/ValveProgram.h"
 
 #include <gtest/gtest.h>
 
@@ -516,5 +518,36 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultyInstrumentRun,
                              default: return std::string("PmtOverRange");
                              }
                          });
+
+// A redraw during the run hands over programs parsed anew; the step indices go on, and a
+// program with fewer steps than the index runs its last step.
+TEST_F(RunControlTest, ProgramsEditedDuringARunKeepTheirStepIndices) {
+    programs().Pump = parsePumpProgram("100(0.05),50(0.05),-50(0.05),20", 0.5);
+    programs().Valves = parseValveProgram("V1=0.05\nV2=0.1\nV3=0.15", 0.5).Schedule;
+    start(0.1, 0.5);
+    ticksUntil(0.35);
+    ASSERT_EQ(run.PumpStep, 3);
+    ASSERT_EQ(run.ValveStep, 4);
+    EXPECT_EQ(sim.pumpSpeed(), 51); // 20 %
+    EXPECT_EQ(sim.valveMask(), 0x007);
+
+    RunOptions edited = options;
+    auto shorter = std::make_shared<RunPrograms>();
+    shorter->Pump = parsePumpProgram("70", 0.5); // 70 % to the cycle's end, then the stop step
+    shorter->Valves = parseValveProgram("V4=0.2", 0.5).Schedule;
+    edited.Programs = shorter;
+    run.setOptions(edited);
+    tick();
+    EXPECT_EQ(run.PumpStep, 3) << "the index goes on";
+    EXPECT_EQ(sim.pumpSpeed(), 0) << "the last step of the shorter program";
+    EXPECT_EQ(sim.pumpDirection(), 0);
+    EXPECT_EQ(sim.valveMask(), 0x007) << "no valve step is due beyond the new program's steps";
+
+    ticksUntil(0.65); // the next cycle runs the new programs from their first step
+    EXPECT_EQ(run.CycleCount, 1u);
+    EXPECT_EQ(sim.pumpSpeed(), 178); // 70 %: 178.5 to the even 178
+    EXPECT_EQ(sim.valveMask(), 0x000);
+    run.stop();
+}
 
 } // namespace
