@@ -175,10 +175,16 @@ std::string dataFileHead(const ControlAccess& controls) {
         }
         appendLine(head, line);
     }
+    // A program or description line that is exactly a section header would end its section
+    // when the file is read, and what follows would be lost or taken for points: it is
+    // written with a blank after it, which the reader keeps and the programs ignore.
+    auto appendBodyLine = [&head](const std::string& line) {
+        appendLine(head, isHeader(line) ? line + " " : line);
+    };
     appendLine(head, kValvesHeader);
-    for (const auto& line : controls.lines("Memo2")) appendLine(head, line);
+    for (const auto& line : controls.lines("Memo2")) appendBodyLine(line);
     appendLine(head, kInfoHeader);
-    for (const auto& line : controls.lines("Memo1")) appendLine(head, line);
+    for (const auto& line : controls.lines("Memo1")) appendBodyLine(line);
     appendLine(head, kDataHeader);
     // The data lines are ASCII, the same bytes in either encoding.
     return encodeFileText(head);

@@ -229,6 +229,21 @@ TEST(DataFileReader, LinesWithBracketsComeBackWhole) {
     EXPECT_EQ(o.points.Count, 2);
 }
 
+TEST(DataFileWriter, ALineThatIsASectionHeaderKeepsItsSectionAndThePoints) {
+    for (const char* header : {"[Setup]", "[Valves]", "[Info]", "[Data]"}) {
+        SCOPED_TRACE(header);
+        FakeControls c = defaultControls();
+        c.setLines("Memo2", {"V1=5", header, "V2=3"});
+        c.setLines("Memo1", {header, "after"});
+        Opened o = open(writeDataFile(c, twoPoints(), DataColumns{}));
+        const std::string kept = std::string(header) + " ";
+        EXPECT_EQ(o.controls.lines("Memo2"), (std::vector<std::string>{"V1=5", kept, "V2=3"}));
+        EXPECT_EQ(o.controls.lines("Memo1"), (std::vector<std::string>{kept, "after"}));
+        EXPECT_EQ(o.points.Count, 2);
+        EXPECT_DOUBLE_EQ(o.points.Signals[1], twoPoints().Signals[1]);
+    }
+}
+
 TEST(DataFileReader, AnEmptyDescriptionStaysEmpty) {
     FakeControls start = defaultControls();
     start.setLines("Memo1", {"old text"});
