@@ -132,6 +132,14 @@ void applySetupLine(std::string_view line, ControlAccess& controls) {
     controls.setText("Label11", controls.itemText("ComboBox1"));
 }
 
+// A number of the data section in SI units. One that a unit factor takes beyond any double
+// (1e306 h) reads as 0, as an unreadable number does: an infinite time or signal has no
+// place on the graph.
+double scaled(std::string_view field, double factor) {
+    const double value = readNumber(field) * factor;
+    return std::isfinite(value) ? value : 0.0;
+}
+
 std::vector<std::string> toStrings(const std::vector<std::string_view>& lines) {
     return {lines.begin(), lines.end()};
 }
@@ -284,9 +292,9 @@ DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
                     signalField = rest;
                 }
             }
-            times.push_back(readNumber(timeField) * factors.time);
-            signals.push_back(readNumber(signalField) * factors.signal);
-            if (withCurrents) currents.push_back(readNumber(currentField) * factors.current);
+            times.push_back(scaled(timeField, factors.time));
+            signals.push_back(scaled(signalField, factors.signal));
+            if (withCurrents) currents.push_back(scaled(currentField, factors.current));
         });
     }
     const std::size_t n = times.size();

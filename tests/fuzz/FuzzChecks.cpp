@@ -6,6 +6,7 @@
 #include "documents/FakeControls.h"
 #include "documents/ProfileStore.h"
 #include "documents/SettingsFile.h"
+#include "documents/TextEncoding.h"
 #include "documents/TextLines.h"
 #include "graph/AxisScaling.h"
 #include "measurement/PotentialProgram.h"
@@ -84,13 +85,28 @@ void open(std::string_view bytes, Opened& o) {
     readDataFile(bytes, o.controls, o.points, hooks);
 }
 
+std::string shown(const std::string& s) { return "\"" + s.substr(0, 200) + "\""; }
+std::string shown(int i) { return std::to_string(i); }
+std::string shown(bool b) { return b ? "true" : "false"; }
+std::string shown(const std::vector<std::string>& lines) {
+    std::string out = "{";
+    for (const auto& l : lines) out += shown(l) + ",";
+    return out + "}";
+}
+
+// Label11 is no setting: the window shows the signal unit there after every Open.
+bool isSetting(const std::string& control) { return control != "Label11"; }
+
 template <class Map> std::string firstDifference(const Map& a, const Map& b, const char* what) {
     for (const auto& [key, value] : a) {
+        if (!isSetting(key)) continue;
         auto it = b.find(key);
-        if (it == b.end() || !(it->second == value)) return std::string(what) + " " + key;
+        if (it == b.end()) return std::string(what) + " " + key + ": missing";
+        if (!(it->second == value))
+            return std::string(what) + " " + key + ": " + shown(value) + " became " + shown(it->second);
     }
     for (const auto& [key, value] : b)
-        if (a.find(key) == a.end()) return std::string(what) + " " + key;
+        if (isSetting(key) && a.find(key) == a.end()) return std::string(what) + " " + key + ": new";
     return {};
 }
 
@@ -240,6 +256,10 @@ std::string checkSettingsFile(std::string_view input) {
     Loaded a(first);
     const std::string written = a.write();
     Loaded b(ProfileStore::parse(written));
+    // The settings file stores no empty program or description lines (a hand-written "="
+    // line reads as one).
+    for (auto& [name, lines] : a.controls.memos)
+        std::erase_if(lines, [](const std::string& l) { return l.empty(); });
     if (std::string d = differentControls(a.controls, b.controls); !d.empty())
         return "written settings read back with another " + d;
     if (a.zero != b.zero || a.factor != b.factor) return "PMT calibration texts read back otherwise";
@@ -264,7 +284,9 @@ LineProgram lineProgram(std::string_view input) {
         if (cycle > 0) p.cycleTime = cycle; // a cycle time of 0 or less is ignored
         input.remove_prefix(eol + 1);
     }
-    for (char c : input)
+    // A control holds Unicode text: bytes that are no UTF-8 are taken as Windows-1252, as a
+    // file's would be.
+    for (char c : decodeFileText(input))
         if (c != '\r' && c != '\n') p.text += c;
     return p;
 }
@@ -351,7 +373,7 @@ std::string checkValveProgram(std::string_view input) {
         input.remove_prefix(eol + 1);
     }
     std::vector<std::string> lines;
-    forEachLine(input, [&](std::string_view l) { lines.emplace_back(l); });
+    forEachLine(decodeFileText(input), [&](std::string_view l) { lines.emplace_back(l); });
     const ValveProgram p = parseValveProgram(joinLines(lines), cycleTime);
 
     for (int v = 0; v < kValveCount; ++v)
