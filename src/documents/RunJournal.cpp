@@ -188,10 +188,17 @@ std::vector<OrphanJournal> findOrphanJournals(const fs::path& folder) {
             continue;
         }
         std::string bytes;
-        if (temp || !readAll(fd, bytes)) {
+        if (temp) {
             // A journal write that never reached its rename: the journal it was to replace
-            // (or the saved run it was to begin from) holds the points.
-            if (temp) fs::remove(it->path(), ec);
+            // (or the saved run it was to begin from) holds the points. A writer locks its
+            // file a moment after making it; one that old is no writer's.
+            const auto age = std::chrono::system_clock::now() -
+                             std::chrono::system_clock::from_time_t(st.st_mtime);
+            if (age > std::chrono::minutes(1)) fs::remove(it->path(), ec);
+            ::close(fd);
+            continue;
+        }
+        if (!readAll(fd, bytes)) {
             ::close(fd);
             continue;
         }

@@ -246,6 +246,9 @@ TEST_F(JournalTest, ScanDropsATornLineDeletesEmptyJournalsAndUnfinishedWrites) {
     writeBytes(folder / journalFileName(kStart + 5, 103, 0), "[Setup]\r\nPeriod=100\r\n[Data]\r\n");
     writeBytes(folder / journalFileName(kStart + 6, 104, 0), "[Setup]\r\nPeri");
     writeBytes(folder / ".run-105-0.tmp", whole);
+    const auto old = fs::last_write_time(folder / ".run-105-0.tmp") - std::chrono::minutes(2);
+    fs::last_write_time(folder / ".run-105-0.tmp", old);
+    writeBytes(folder / ".run-106-0.tmp", whole); // just made: a writer is about to lock it
     writeBytes(folder / "notes.vrd", whole); // not a journal: left alone
 
     const std::vector<OrphanJournal> orphans = findOrphanJournals(folder);
@@ -257,7 +260,8 @@ TEST_F(JournalTest, ScanDropsATornLineDeletesEmptyJournalsAndUnfinishedWrites) {
         EXPECT_EQ(o.pointCount(), 2u);
     }
     EXPECT_EQ(journalsIn(folder),
-              (std::vector<fs::path>{folder / "notes.vrd", orphans[0].path(), orphans[1].path()}));
+              (std::vector<fs::path>{folder / ".run-106-0.tmp", folder / "notes.vrd",
+                                     orphans[0].path(), orphans[1].path()}));
 }
 
 TEST_F(JournalTest, AnEarlierProgramWithTheSameProcessIdKeepsItsJournal) {
