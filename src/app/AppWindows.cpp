@@ -21,6 +21,7 @@ void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
     made(printRep = new TPrintRep(mainWindow));
     made(printBox = new TPrintBox1(mainWindow));
     made(margins = new TForm2(mainWindow));
+    printRep->Margins = margins; // its "&Margins" button opens it
     made(viewData = new TViewdata(mainWindow));
     made(potential = new TPotential(mainWindow));
     made(colors = new TGColor(mainWindow));

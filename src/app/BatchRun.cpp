@@ -10,8 +10,9 @@
 
 namespace varentis {
 
-bool parseBatchOptions(bool runSet, const QString& runValue, const QString& saveValue, bool quit,
-                       const QStringList& positional, BatchOptions* out, std::string* error) {
+bool parseBatchOptions(bool runSet, const QString& runValue, bool saveSet,
+                       const QString& saveValue, bool quit, const QStringList& positional,
+                       BatchOptions* out, std::string* error) {
     BatchOptions o;
     if (positional.size() > 1) {
         *error = "only one data file can be opened";
@@ -27,6 +28,11 @@ bool parseBatchOptions(bool runSet, const QString& runValue, const QString& save
         }
         o.run = true;
     }
+    if (saveSet && saveValue.isEmpty()) {
+        // An empty name would save nothing and still report success.
+        *error = "--save needs a file name";
+        return false;
+    }
     o.saveFile = saveValue;
     if (!o.saveFile.isEmpty() && !o.run && o.openFile.isEmpty()) {
         // Nothing was measured or opened: saving would replace the file with an empty run.
@@ -38,9 +44,21 @@ bool parseBatchOptions(bool runSet, const QString& runValue, const QString& save
     return true;
 }
 
+bool addPrintPdf(const QString& file, BatchOptions* options, std::string* error) {
+    if (file.isEmpty()) return true;
+    if (!options->run && options->openFile.isEmpty()) {
+        *error = "--print-pdf needs --run or a FILE to open";
+        return false;
+    }
+    options->printPdf = file;
+    return true;
+}
+
 BatchRun::BatchRun(TSDIAppForm& form, const BatchOptions& options)
     : form_(form), options_(options) {
-    if (options_.run || options_.quit || !options_.saveFile.isEmpty()) form_.quietErrors = true;
+    if (options_.run || options_.quit || !options_.saveFile.isEmpty() ||
+        !options_.printPdf.isEmpty())
+        form_.quietErrors = true;
     // The run stops itself once the measurement time is stored.
     connect(&form_, &TSDIAppForm::runStateReported, this, &BatchRun::runStateReported);
 }
@@ -49,8 +67,7 @@ void BatchRun::start() {
     if (!options_.openFile.isEmpty()) {
         const QString error = form_.openFile(options_.openFile);
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "varentis: %s: %s\n", options_.openFile.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
             fail(1);
             return;
         }
@@ -79,9 +96,15 @@ void BatchRun::finish() {
     if (!options_.saveFile.isEmpty()) {
         const QString error = form_.saveToFile(options_.saveFile);
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "varentis: cannot save %s: %s\n",
-                         options_.saveFile.toLocal8Bit().constData(),
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
+            fail(1);
+            return;
+        }
+    }
+    if (!options_.printPdf.isEmpty()) {
+        const QString error = form_.printReportToPdf(options_.printPdf);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "varentis: %s\n", error.toLocal8Bit().constData());
             fail(1);
             return;
         }

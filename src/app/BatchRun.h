@@ -18,15 +18,22 @@ struct BatchOptions {
     bool run = false;      // --run SECONDS
     double runSeconds = 0; // measurement time
     QString saveFile;      // --save FILE
+    QString printPdf;      // --print-pdf FILE
     bool quit = false;     // --quit
 };
 
 // Checks the batch options; false with a message for a bad combination or value.
-bool parseBatchOptions(bool runSet, const QString& runValue, const QString& saveValue, bool quit,
-                       const QStringList& positional, BatchOptions* out, std::string* error);
+bool parseBatchOptions(bool runSet, const QString& runValue, bool saveSet,
+                       const QString& saveValue, bool quit, const QStringList& positional,
+                       BatchOptions* out, std::string* error);
+
+// Adds --print-pdf FILE (the report of the opened or measured run); false with a message
+// when there is neither a run nor a file to open.
+bool addPrintPdf(const QString& file, BatchOptions* options, std::string* error);
 
 // Carries out the batch options once the main window is up: open, run for the given
-// measurement time, save, quit. Errors go to stderr and set a non-zero exit code.
+// measurement time, save, print the report to PDF, quit. Errors go to stderr and set a
+// non-zero exit code.
 class BatchRun : public QObject {
     Q_OBJECT
 public:

@@ -32,7 +32,8 @@ DocumentController::DocumentController(TSDIAppForm& form)
 }
 
 bool DocumentController::resolveUnsavedData() {
-    if (DataSaved) return true;
+    // Without points nothing can be lost, so there is nothing to ask.
+    if (DataSaved || form_.store().Count == 0) return true;
     auto answer = QMessageBox::warning(&form_, form_.windowTitle(), "Data not saved. Save?",
                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Cancel) return false;
@@ -76,7 +77,7 @@ QString DocumentController::saveToFile(const QString& path) {
     if (auto error = writeFileAtomically(path.toStdString(), bytes)) {
         // The previous file is untouched and nothing here changes.
         form_.Panel5->setText(statusBeforeSave);
-        return QString::fromStdString(*error);
+        return "Unable to write to " + path + ": " + QString::fromStdString(*error);
     }
     // Points a run in progress adds from now on begin a journal of the whole run again.
     journal_.discard(form_.store());
@@ -137,7 +138,8 @@ void DocumentController::loadBytes(std::string_view bytes) {
 
 QString DocumentController::openFile(const QString& path) {
     std::string bytes;
-    if (auto error = readWholeFile(path.toStdString(), bytes)) return QString::fromStdString(*error);
+    if (auto error = readWholeFile(path.toStdString(), bytes))
+        return "Unable to read " + path + ": " + QString::fromStdString(*error);
     if (form_.acquisitionTimerEnabled()) form_.BitBtn3Click();
     loadBytes(bytes);
     // The run these points replace was saved, or given up in the unsaved-data question.
@@ -154,7 +156,6 @@ void DocumentController::runStarted() {
 }
 
 void DocumentController::pointsStored() {
-    DataSaved = false; // also after a Save in the middle of the run
     journal_.pointsStored(form_.controls(), form_.store(), dataColumns());
 }
 

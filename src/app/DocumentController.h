@@ -20,7 +20,7 @@ public:
     bool DataSaved = true;
     QString CurrentFileName;
 
-    // "Data not saved. Save?" when there is something to lose. False cancels the command:
+    // "Data not saved. Save?" when there are points not saved. False cancels the command:
     // Cancel, or Yes with a save that was cancelled or failed.
     bool resolveUnsavedData();
     // A new run's document: no file name, the plain caption, data not saved.
@@ -32,7 +32,8 @@ public:
     void FileOpen1Execute();
     void FileSave1Execute();
 
-    // Without dialogs (command line, tests): the message of a failure, or empty.
+    // Without dialogs (command line, tests): the message of a failure, naming the file and
+    // the reason, or empty.
     QString saveToFile(const QString& path);
     QString openFile(const QString& path);
 

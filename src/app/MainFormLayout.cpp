@@ -2,6 +2,8 @@
 
 #include "widgets/PaintBox.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,8 +14,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -32,6 +34,19 @@ void setHint(QAction* a, const QString& hint) {
 }
 
 namespace {
+
+// The desktop's own icon for a standard command; where its icon theme has none, the
+// program's drawing of it.
+QIcon commandIcon(const QString& themeName) {
+    QIcon own;
+    own.addFile(":/icons/" + themeName + "-16.png", QSize(16, 16));
+    own.addFile(":/icons/" + themeName + "-32.png", QSize(32, 32));
+    return QIcon::fromTheme(themeName, own);
+}
+
+// The settings panel down to a few lines of the valve program, and the read-out row.
+constexpr int kPanelsMinimumWidth = 201 + 424;
+constexpr int kPanelsMinimumHeight = 460;
 
 QLabel* makeReadout(const QString& name, const QString& hint, QWidget* parent) {
     auto* panel = new QLabel(parent);
@@ -64,9 +79,16 @@ void MainFormLayout::build(QMainWindow& w) {
     w.statusBar()->setObjectName("StatusBar1");
     w.statusBar()->setSizeGripEnabled(true);
 
-    // Client area of 784 x 544 below the menu bar.
-    w.resize(784, 544 + w.menuBar()->sizeHint().height());
-    w.setMinimumHeight(508);
+    // Never so small that the settings panel or the toolbar's buttons are cut off.
+    const int chrome = w.menuBar()->sizeHint().height() + 30 + w.statusBar()->sizeHint().height();
+    const auto* tb = w.findChild<QToolBar*>("ToolBar1");
+    w.setMinimumSize(std::max(kPanelsMinimumWidth, tb->sizeHint().width() + 8),
+                     std::max(508, kPanelsMinimumHeight + chrome));
+    // Client area of 784 x 544 below the menu bar, where the screen has the room.
+    QSize size(784, 544 + w.menuBar()->sizeHint().height());
+    if (const QScreen* screen = w.screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    w.resize(size.expandedTo(w.minimumSize()));
 }
 
 void MainFormLayout::buildActions(QMainWindow& w) {
@@ -82,8 +104,8 @@ void MainFormLayout::buildActions(QMainWindow& w) {
     make(FileOpen1, "FileOpen1", "&Open", "Open|Open a file", QKeySequence("Ctrl+O"));
     make(FileSave1, "FileSave1", "&Save", "Save|Save current file", QKeySequence("Ctrl+S"));
     make(FileSaveAs1, "FileSaveAs1", "Save &As...", "Save As|Save current file with different name");
-    make(FilePrinterSetup1, "FilePrinterSetup1", "Pri&nter setup", "");
-    make(FilePrint1, "FilePrint1", "&Print", "");
+    make(Printersetup1, "Printersetup1", "Pri&nter setup", "");
+    make(Print1, "Print1", "&Print", "");
     make(FileExit1, "FileExit1", "E&xit", "Exit|Exit application");
     make(EditCut1, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard",
          QKeySequence("Ctrl+X"));
@@ -119,7 +141,7 @@ void MainFormLayout::buildMenus(QMainWindow& w) {
     file->menuAction()->setStatusTip("File related commands");
     file->addActions({FileNew1, FileOpen1, FileSave1, FileSaveAs1});
     file->addSeparator();
-    file->addActions({FilePrinterSetup1, FilePrint1});
+    file->addActions({Printersetup1, Print1});
     file->addSeparator();
     file->addAction(FileExit1);
 
@@ -161,36 +183,36 @@ void MainFormLayout::buildToolBar(QMainWindow& w) {
     tb->setMovable(false);
     tb->setFixedHeight(30);
     tb->setIconSize(QSize(16, 16));
-    auto icon = [&w](QStyle::StandardPixmap p) { return w.style()->standardIcon(p); };
-    FileNew1->setIcon(icon(QStyle::SP_FileIcon));
-    FileOpen1->setIcon(icon(QStyle::SP_DialogOpenButton));
-    FileSave1->setIcon(icon(QStyle::SP_DialogSaveButton));
+    FileNew1->setIcon(commandIcon("document-new"));
+    FileOpen1->setIcon(commandIcon("document-open"));
+    FileSave1->setIcon(commandIcon("document-save"));
     tb->addActions({FileNew1, FileOpen1, FileSave1});
     tb->addSeparator();
-    EditCut1->setIcon(QIcon::fromTheme("edit-cut", icon(QStyle::SP_DialogDiscardButton)));
-    EditCopy1->setIcon(QIcon::fromTheme("edit-copy", icon(QStyle::SP_FileDialogDetailedView)));
-    EditPaste1->setIcon(QIcon::fromTheme("edit-paste", icon(QStyle::SP_FileDialogContentsView)));
+    EditCut1->setIcon(commandIcon("edit-cut"));
+    EditCopy1->setIcon(commandIcon("edit-copy"));
+    EditPaste1->setIcon(commandIcon("edit-paste"));
     tb->addActions({EditCut1, EditCopy1, EditPaste1});
     tb->addSeparator();
-    auto* print = new QToolButton(tb);
-    print->setObjectName("PrintButton");
-    print->setIcon(QIcon::fromTheme("document-print", icon(QStyle::SP_ComputerIcon)));
-    setHint(print, "Printing of report from measurements");
-    QObject::connect(print, &QToolButton::clicked, FilePrint1, &QAction::trigger);
-    tb->addWidget(print);
+    Print1->setIcon(commandIcon("document-print"));
+    ToolButton8 = new QToolButton(tb);
+    ToolButton8->setObjectName("ToolButton8");
+    ToolButton8->setIcon(Print1->icon());
+    setHint(ToolButton8, "Printing of report from measurements");
+    QObject::connect(ToolButton8, &QToolButton::clicked, Print1, &QAction::trigger);
+    tb->addWidget(ToolButton8);
     tb->addSeparator();
 
     auto button = [tb](QPushButton*& b, const char* name, const QString& text,
-                       const QString& hint, QStyle::StandardPixmap pix) {
-        b = new QPushButton(tb->style()->standardIcon(pix), text, tb);
+                       const QString& hint, const char* themeName) {
+        b = new QPushButton(commandIcon(themeName), text, tb);
         b->setObjectName(name);
         b->setFocusPolicy(Qt::NoFocus);
         setHint(b, hint);
         tb->addWidget(b);
     };
-    button(BitBtn1, "BitBtn1", "&Run", "Start of measurement", QStyle::SP_MediaPlay);
-    button(BitBtn2, "BitBtn2", "&Pause", "Pause of measurement", QStyle::SP_MediaPause);
-    button(BitBtn3, "BitBtn3", "&Stop", "Stop of measurement", QStyle::SP_MediaStop);
+    button(BitBtn1, "BitBtn1", "&Run", "Start of measurement", "media-playback-start");
+    button(BitBtn2, "BitBtn2", "&Pause", "Pause of measurement", "media-playback-pause");
+    button(BitBtn3, "BitBtn3", "&Stop", "Stop of measurement", "media-playback-stop");
 }
 
 void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {

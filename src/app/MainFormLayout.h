@@ -13,6 +13,7 @@ class QMainWindow;
 class QObject;
 class QPlainTextEdit;
 class QPushButton;
+class QToolButton;
 class QWidget;
 
 namespace varentis {
@@ -55,8 +56,8 @@ public:
     QCheckBox* ValveBoxes[12]; // CheckBox3 .. CheckBox14: V1 .. V12
     QWidget *Panel1, *Panel2;
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3;
-    QAction *FileNew1, *FileOpen1, *FileSave1, *FileSaveAs1, *FilePrinterSetup1, *FilePrint1,
-        *FileExit1;
+    QAction *FileNew1, *FileOpen1, *FileSave1, *FileSaveAs1, *Printersetup1, *Print1, *FileExit1;
+    QToolButton* ToolButton8; // Print
     QAction *EditCut1, *EditCopy1, *EditPaste1, *Viewdatatext1;
     QAction *Run1, *Pause1, *Stop1, *Setzeroline1;
     QAction *Stopifmaxtime1, *Changerange1, *Detectoroff;

@@ -52,6 +52,7 @@ void MainRunView::pointTaken(const RunPoint& point) {
     form_.Panel8->setText(QString::fromStdString(r.number));
     if (!r.potentiostat.empty()) form_.Panel9->setText(QString::fromStdString(r.potentiostat));
     plot_.ReadoutSignal = point.Signal;
+    if (pointStored) pointStored();
     plot_.DrawPoint(point.Time, point.Signal - point.ZeroLine, point.Current);
 }
 

@@ -29,6 +29,8 @@ public:
 
     // Told of every state the run reports, after the window shows it.
     std::function<void(RunState)> stateReported;
+    // Told of every point stored (a point taken after a save needs saving again).
+    std::function<void()> pointStored;
 
 private:
     MainFormLayout& form_;

@@ -2,6 +2,7 @@
 
 #include "app/About.h"
 #include "app/AppWindows.h"
+#include "app/ScreenPlacement.h"
 #include "core/NumberText.h"
 #include "core/Units.h"
 #include "documents/DataText.h"
@@ -35,15 +36,20 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varentis {
 
 namespace {
 double fieldValue(const QLineEdit* edit) { return readNumber(edit->text().toStdString()); }
+// The shortest period a run uses, whatever the field says: a period of a nanosecond
+// would take points without end and never let a run reach its stop.
+constexpr double kShortestPeriodSeconds = 0.001;
 } // namespace
 
 TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
@@ -65,6 +71,7 @@ TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
     Timer2.setTimerType(Qt::PreciseTimer);
 
     runView_.stateReported = [this](RunState state) { emit runStateReported(state); };
+    runView_.pointStored = [this] { documents_.DataSaved = false; };
     runView_.showRunState(RunState::Stopped);
     connectHandlers();
     FormCreate();
@@ -125,6 +132,8 @@ void TSDIAppForm::connectHandlers() {
     connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
     connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
     connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
+    connect(Print1, &QAction::triggered, this, &TSDIAppForm::Print1Click);
+    connect(Printersetup1, &QAction::triggered, this, &TSDIAppForm::Printersetup1Click);
 
     // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
     auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
@@ -387,7 +396,7 @@ bool TSDIAppForm::eventFilter(QObject* watched, QEvent* event) {
 void TSDIAppForm::SetPeriod() {
     double period = fieldValue(Edit6) * unitFactor(PeriodUnits, ComboBox3->currentIndex(), 0);
     if (!(period > 0.0)) period = 1.0;
-    periodSeconds_ = period;
+    periodSeconds_ = std::max(period, kShortestPeriodSeconds); // the text stays as typed
     pushRunOptions();
 }
 
@@ -513,11 +522,17 @@ void TSDIAppForm::Helpindex1Click() {
         help->resize(640, 560);
     }
     help->setHtml(QString::fromUtf8(file.readAll()));
+    if (!help->isVisible()) placeWindow(help, this); // over the main window, wholly on screen
     help->show();
     help->raise();
 }
 
-void TSDIAppForm::HelpAbout1Execute() { windows_->about->exec(); }
+void TSDIAppForm::HelpAbout1Execute() {
+    TAboutBox* about = windows_->about;
+    about->adjustSize();
+    placeWindow(about, this, true); // centred on the screen
+    about->exec();
+}
 
 void TSDIAppForm::PaintBox2DblClick() {
     if (plot_.PaintBox2DblClick(runState())) DrawGraph();

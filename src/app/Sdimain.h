@@ -9,12 +9,15 @@
 #include "hardware/TDevice.h"
 #include "measurement/Acquisition.h"
 #include "measurement/PointStore.h"
+#include "printing/Report.h"
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <limits>
 #include <memory>
+
+class QPrinter;
 
 namespace varentis {
 
@@ -70,6 +73,21 @@ public:
     void HelpAbout1Execute();
     void Graphsetup1Click();
     void Viewdatatext1Click();
+    // File > Print and the tool button: the print report dialog, then the report on the
+    // printer chosen there (or a PDF file) with the progress box.
+    void Print1Click();
+    // File > Printer setup: the platform's printer dialog.
+    void Printersetup1Click();
+    // The report of the points held now to a PDF file, without any dialog (command line):
+    // the message of a failure, or empty.
+    QString printReportToPdf(const QString& path);
+    // What the report shows and how, as the settings stand now.
+    PageSetup pageSetup() const;
+    ReportContent reportContent() const;
+    // The page setup values that live outside the dialogs' controls.
+    PageSetupValues& pageValues() { return page_; }
+    // The printer the report goes to; made at its first use with the stored orientation.
+    QPrinter& printer();
 
     // The mouse on the plot (PaintBox2 pixels) and the zero line from the read-out; the work
     // is the plot view's.
@@ -158,6 +176,7 @@ private:
     MainRunView runView_;
     DocumentController documents_;
     PageSetupValues page_;
+    std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<TVicPort> port_;
     AppWindows* windows_ = nullptr;
     TDevice* device_ = nullptr;

@@ -8,12 +8,22 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 namespace varentis {
 
 namespace {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
+
+// The editor's text as typed. toPlainText() would turn non-breaking spaces into spaces;
+// the raw text keeps them, and only its block and line separators become line breaks.
+QString editorText(const QPlainTextEdit* m) {
+    QString text = m->document()->toRawText();
+    for (QChar& c : text)
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator) c = u'\n';
+    return text;
+}
 } // namespace
 
 void WidgetControls::add(const QString& name, QObject* control) { controls_[name] = control; }
@@ -28,7 +38,7 @@ std::string WidgetControls::text(std::string_view control) const {
     if (auto* e = qobject_cast<QLineEdit*>(o)) return s(e->text());
     if (auto* c = qobject_cast<QComboBox*>(o)) return s(c->currentText());
     if (auto* l = qobject_cast<QLabel*>(o)) return s(l->text());
-    if (auto* m = qobject_cast<QPlainTextEdit*>(o)) return s(m->toPlainText());
+    if (auto* m = qobject_cast<QPlainTextEdit*>(o)) return s(editorText(m));
     return {};
 }
 
@@ -77,13 +87,18 @@ void WidgetControls::setChecked(std::string_view control, bool on) {
     else if (auto* a = qobject_cast<QAction*>(o)) a->setChecked(on);
 }
 
+// An editor's lines as a memo counts them: a line break ends the line before it, so a
+// final break opens no further line. That keeps one empty line apart from no lines at
+// all: no lines are an empty editor, one empty line a single line break.
 std::vector<std::string> WidgetControls::lines(std::string_view control) const {
     std::vector<std::string> out;
     auto* m = qobject_cast<QPlainTextEdit*>(find(control));
     if (!m) return out;
-    const QString text = m->toPlainText();
+    const QString text = editorText(m);
     if (text.isEmpty()) return out;
-    for (const QString& line : text.split('\n')) out.push_back(s(line));
+    QStringList all = text.split('\n');
+    if (all.back().isEmpty()) all.removeLast();
+    for (const QString& line : all) out.push_back(s(line));
     return out;
 }
 
@@ -92,7 +107,9 @@ void WidgetControls::setLines(std::string_view control, const std::vector<std::s
     if (!m) return;
     QStringList all;
     for (const std::string& line : lines) all << q(line);
-    m->setPlainText(all.join('\n'));
+    QString text = all.join('\n');
+    if (!lines.empty() && lines.back().empty()) text += '\n';
+    m->setPlainText(text);
 }
 
 } // namespace varentis

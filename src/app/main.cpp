@@ -1,6 +1,7 @@
 #include "app/About.h"
 #include "app/Application.h"
 #include "app/BatchRun.h"
+#include "app/CommandLine.h"
 #include "app/SettingsLocation.h"
 #include "app/Sdimain.h"
 #include "hardware/BusFactory.h"
@@ -29,8 +30,12 @@ bool wantsTextOnly(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The arguments of a text-only run outlive the application that holds on to them.
+    std::vector<char*> textArgs = withoutWindowSystemOptions(argc, argv);
+    int textArgc = static_cast<int>(textArgs.size()) - 1;
     std::unique_ptr<QCoreApplication> appHolder;
-    if (wantsTextOnly(argc, argv)) appHolder = std::make_unique<QCoreApplication>(argc, argv);
+    if (wantsTextOnly(argc, argv))
+        appHolder = std::make_unique<QCoreApplication>(textArgc, textArgs.data());
     else appHolder = std::make_unique<QApplication>(argc, argv);
     QCoreApplication& app = *appHolder;
     QCoreApplication::setApplicationName("Varentis");
@@ -58,15 +63,21 @@ int main(int argc, char** argv) {
                                     "opening the FILE argument).",
                             "FILE");
     QCommandLineOption quit("quit", "Close the program when the batch work is done.");
-    parser.addOptions({bus, trace, speed, fault, ini, run, save, quit});
+    QCommandLineOption printPdf("print-pdf",
+                                "Print the report of the measured run (or of the FILE "
+                                "argument) to the PDF file FILE, without any dialog.",
+                                "FILE");
+    parser.addOptions({bus, trace, speed, fault, ini, run, save, printPdf, quit});
     parser.addPositionalArgument("FILE", "Data file (*.vrd) to open at start.", "[FILE]");
     parser.process(app);
     QApplication::setWindowIcon(programIcon());
 
     BatchOptions batch;
     std::string error;
-    if (!parseBatchOptions(parser.isSet(run), parser.value(run), parser.value(save),
-                           parser.isSet(quit), parser.positionalArguments(), &batch, &error)) {
+    if (!parseBatchOptions(parser.isSet(run), parser.value(run), parser.isSet(save),
+                           parser.value(save), parser.isSet(quit), parser.positionalArguments(),
+                           &batch, &error) ||
+        !addPrintPdf(parser.value(printPdf), &batch, &error)) {
         std::fprintf(stderr, "varentis: %s\n", error.c_str());
         return 2;
     }
@@ -94,13 +105,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varentis: %s\n", error.c_str());
         return 2;
     }
+    TraceBackend* tracer = nullptr;
     if (parser.isSet(trace)) {
-        std::unique_ptr<PortBackend> traced =
+        std::unique_ptr<TraceBackend> traced =
             withBusTrace(backend, parser.value(trace).toStdString(), &error);
         if (!traced) {
             std::fprintf(stderr, "varentis: %s\n", error.c_str());
             return 2;
         }
+        tracer = traced.get();
         backend = std::move(traced);
     }
     setPortBackend(backend.get());
@@ -127,5 +140,12 @@ int main(int argc, char** argv) {
         else if (form.quietErrors && form.settingsWriteFailed) status = 1;
     }
     setPortBackend(nullptr);
+    if (tracer) {
+        if (auto traceError = tracer->finish()) {
+            std::fprintf(stderr, "varentis: cannot write bus trace %s: %s\n",
+                         parser.value(trace).toLocal8Bit().constData(), traceError->c_str());
+            status = 1;
+        }
+    }
     return status;
 }

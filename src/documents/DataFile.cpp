@@ -72,6 +72,15 @@ void appendLine(std::string& out, std::string_view line) {
     out.append("\r\n");
 }
 
+// A program or description line that is exactly a section header would end its section
+// on reading and start another; it is written with a blank after it, which keeps it
+// visibly the same and makes it an ordinary line.
+void appendTextLine(std::string& out, std::string_view line) {
+    out.append(line);
+    if (isHeader(line)) out += ' ';
+    out.append("\r\n");
+}
+
 // The position just after the line ending of the first line equal to `header`, or npos.
 std::size_t bodyStart(std::string_view text, std::string_view header) {
     std::size_t start = 0;
@@ -135,9 +144,9 @@ void applySetupLine(std::string_view line, ControlAccess& controls) {
 // A number of the data section in SI units. One that a unit factor takes beyond any double
 // (1e306 h) reads as 0, as an unreadable number does: an infinite time or signal has no
 // place on the graph.
-double scaled(std::string_view field, double factor) {
-    const double value = readNumber(field) * factor;
-    return std::isfinite(value) ? value : 0.0;
+double scaled(double value, double factor) {
+    const double si = value * factor;
+    return std::isfinite(si) ? si : 0.0;
 }
 
 std::vector<std::string> toStrings(const std::vector<std::string_view>& lines) {
@@ -183,16 +192,10 @@ std::string dataFileHead(const ControlAccess& controls) {
         }
         appendLine(head, line);
     }
-    // A program or description line that is exactly a section header would end its section
-    // when the file is read, and what follows would be lost or taken for points: it is
-    // written with a blank after it, which the reader keeps and the programs ignore.
-    auto appendBodyLine = [&head](const std::string& line) {
-        appendLine(head, isHeader(line) ? line + " " : line);
-    };
     appendLine(head, kValvesHeader);
-    for (const auto& line : controls.lines("Memo2")) appendBodyLine(line);
+    for (const auto& line : controls.lines("Memo2")) appendTextLine(head, line);
     appendLine(head, kInfoHeader);
-    for (const auto& line : controls.lines("Memo1")) appendBodyLine(line);
+    for (const auto& line : controls.lines("Memo1")) appendTextLine(head, line);
     appendLine(head, kDataHeader);
     // The data lines are ASCII, the same bytes in either encoding.
     return encodeFileText(head);
@@ -244,15 +247,116 @@ std::size_t dataLineCount(std::string_view bytes) {
     return n;
 }
 
+namespace {
+
+// The fields of one data line, as the reader of the data pass splits it: the time before
+// the first tab; then with the potentiostat the signal up to the second tab and the current
+// after it, without it the signal as all the rest.
+struct DataLineFields {
+    std::string_view time, signal, current;
+};
+
+DataLineFields splitDataLine(std::string_view line, bool withCurrents) {
+    DataLineFields f;
+    const std::size_t tab1 = line.find('\t');
+    f.time = line.substr(0, tab1);
+    if (tab1 != std::string_view::npos) {
+        std::string_view rest = line.substr(tab1 + 1);
+        if (withCurrents) {
+            const std::size_t tab2 = rest.find('\t');
+            f.signal = rest.substr(0, tab2);
+            if (tab2 != std::string_view::npos) f.current = rest.substr(tab2 + 1);
+        } else {
+            f.signal = rest;
+        }
+    }
+    return f;
+}
+
+bool atLineEnd(const char* p, const char* end) { return p == end || *p == '\r' || *p == '\n'; }
+
+// True when the bytes hold neither a byte beyond ASCII nor a "[": such a data section can
+// be parsed as it stands, whatever the encoding of the text before it, and no section
+// header hides in it. Eight bytes at a time.
+bool plainAsciiWithoutBrackets(std::string_view bytes) {
+    constexpr std::uint64_t kHigh = 0x8080808080808080u, kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kBrackets = kOnes * static_cast<unsigned char>('[');
+    const char* p = bytes.data();
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        const std::uint64_t x = word ^ kBrackets; // a zero byte where a "[" was
+        if ((word & kHigh) | ((x - kOnes) & ~x & kHigh)) return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == '[') return false;
+    return true;
+}
+
+// The data pass over the bytes of the data section, straight into the store. Each line
+// is read in one go where its fields are plain decimals, the common case; any other line
+// is split and read field by field exactly as the rules say.
+void readDataLines(std::string_view data, bool withCurrents, const ColumnFactors& factors,
+                   PointStore& points) {
+    const std::size_t estimate =
+        static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n')) + 1;
+    points.Times.reserve(estimate);
+    points.Signals.reserve(estimate);
+    if (withCurrents) points.Currents.reserve(estimate);
+
+    const char* p = data.data();
+    const char* const end = p + data.size();
+    while (p < end) {
+        const char* q = p;
+        double time = 0, signal = 0, current = 0;
+        bool fast = readPlainDecimal(q, end, time);
+        if (fast && atLineEnd(q, end)) {
+            // A time alone: no signal, no current.
+        } else if (fast && *q == '\t' && readPlainDecimal(++q, end, signal)) {
+            if (withCurrents && q < end && *q == '\t')
+                fast = readPlainDecimal(++q, end, current) && atLineEnd(q, end);
+            else
+                fast = atLineEnd(q, end);
+        } else {
+            fast = false;
+        }
+        if (!fast) {
+            q = p;
+            while (!atLineEnd(q, end)) ++q;
+            const DataLineFields f = splitDataLine(std::string_view(p, q - p), withCurrents);
+            time = readNumber(f.time);
+            signal = readNumber(f.signal);
+            current = readNumber(f.current);
+        }
+        points.Times.push_back(scaled(time, factors.time));
+        points.Signals.push_back(scaled(signal, factors.signal));
+        if (withCurrents) points.Currents.push_back(scaled(current, factors.current));
+        // A line ends at CR, LF or CRLF.
+        if (q < end && *q++ == '\r' && q < end && *q == '\n') ++q;
+        p = q;
+    }
+}
+
+} // namespace
+
 DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
                                 PointStore& points, DataFileReadHooks& hooks) {
     DataFileReadResult result;
+    // Only the text before the data section is decoded; the data lines are ASCII in either
+    // encoding and are parsed where they stand. A data section with other bytes, or with
+    // a "[" that might be a header, takes the whole file through the decoder instead, so
+    // such a file reads exactly as before.
+    const std::size_t rawDataStart = bodyStart(bytes, kDataHeader);
+    const bool dataApart = rawDataStart != std::string_view::npos &&
+                           plainAsciiWithoutBrackets(bytes.substr(rawDataStart));
+    const std::string_view head = dataApart ? bytes.substr(0, rawDataStart) : bytes;
     std::string decoded;
-    std::string_view text = bytes;
-    if (isValidUtf8(bytes)) {
+    std::string_view text = head;
+    if (isValidUtf8(head)) {
         if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     } else {
-        decoded = decodeFileText(bytes);
+        decoded = decodeFileText(head);
         text = decoded;
     }
 
@@ -268,38 +372,22 @@ DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
     // Data pass: every line after "[Data]" to the end of the file is a point.
     const bool withCurrents = controls.checked(kUsingPotentiostat);
     const ColumnFactors factors = hooks.recomputeScaling();
-    std::vector<double> times, signals, currents;
-    const std::size_t start = bodyStart(text, kDataHeader);
-    result.dataFound = start != std::string_view::npos;
-    if (result.dataFound) {
-        std::string_view data = text.substr(start);
-        // A line is at least its line ending; a rough count keeps regrowth rare.
-        const std::size_t estimate = data.size() / 16 + 1;
-        times.reserve(estimate);
-        signals.reserve(estimate);
-        if (withCurrents) currents.reserve(estimate);
-        forEachLine(data, [&](std::string_view line) {
-            const std::size_t tab1 = line.find('\t');
-            std::string_view timeField = line.substr(0, tab1);
-            std::string_view signalField, currentField;
-            if (tab1 != std::string_view::npos) {
-                std::string_view rest = line.substr(tab1 + 1);
-                if (withCurrents) {
-                    const std::size_t tab2 = rest.find('\t');
-                    signalField = rest.substr(0, tab2);
-                    if (tab2 != std::string_view::npos) currentField = rest.substr(tab2 + 1);
-                } else {
-                    signalField = rest;
-                }
-            }
-            times.push_back(scaled(timeField, factors.time));
-            signals.push_back(scaled(signalField, factors.signal));
-            if (withCurrents) currents.push_back(scaled(currentField, factors.current));
-        });
+    points.clear();
+    std::string_view data;
+    if (dataApart) {
+        result.dataFound = true;
+        data = bytes.substr(rawDataStart);
+    } else if (const std::size_t start = bodyStart(text, kDataHeader);
+               start != std::string_view::npos) {
+        result.dataFound = true;
+        data = text.substr(start);
     }
-    const std::size_t n = times.size();
-    points.assign(std::move(times), std::move(signals), std::move(currents));
-    points.compact();
+    readDataLines(data, withCurrents, factors, points);
+    if (!withCurrents) points.Currents.clear();
+    const auto n = points.Times.size();
+    // A file with lone CR line ends was counted short and grew geometrically.
+    if (points.Times.capacity() > n + n / 8 + 16) points.compact();
+    points.Count = static_cast<int>(n);
     // Capacity grows from 100 in steps of 100 as the lines are read.
     points.Capacity = static_cast<int>((n / 100 + 1) * 100);
     points.CurrentsLength = withCurrents ? points.Capacity : 0;

@@ -32,7 +32,9 @@ struct DataColumns {
 int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFactor);
 
 // The whole data file as bytes: "[Setup]" with its 29 lines, "[Valves]", "[Info]", "[Data]",
-// CRLF after every line; Windows-1252 when every character fits, else UTF-8.
+// CRLF after every line; Windows-1252 when every character fits, else UTF-8. A program or
+// description line that is exactly one of the four section headers is written with a
+// blank after it, so that the file reads back as it was written.
 std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
                           const DataColumns& columns);
 

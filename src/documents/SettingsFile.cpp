@@ -298,7 +298,8 @@ ProfileStore readSettingsFile(const std::filesystem::path& path) {
 
 std::optional<std::string> writeSettingsFile(const std::filesystem::path& path,
                                              const ProfileStore& store) {
-    if (writeFileAtomically(path, store.serialize())) return "Unable to write to " + path.string();
+    if (auto error = writeFileAtomically(path, store.serialize()))
+        return "Unable to write to " + path.string() + ": " + *error;
     return std::nullopt;
 }
 

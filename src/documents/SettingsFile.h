@@ -86,7 +86,7 @@ void storeSettings(ProfileStore& store, SettingsTargets& targets);
 // The store of the file at `path`; a missing or unreadable file gives an empty store.
 ProfileStore readSettingsFile(const std::filesystem::path& path);
 // Writes the store through a temporary file and a rename. On failure returns the message
-// "Unable to write to " + path, and the previous file is untouched.
+// "Unable to write to " + path + ": " + the reason, and the previous file is untouched.
 std::optional<std::string> writeSettingsFile(const std::filesystem::path& path,
                                              const ProfileStore& store);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Decimal.h"
 #include "graph/GraphScale.h"
 
 #include <optional>
@@ -41,7 +42,12 @@ ScaleResult XYFactors(const ScaleSettings& settings, int width, int height,
 
 // Decimal places for values of an axis whose limits, in its display unit, are `lo` and
 // `hi`. `magnitudeLimit` caps the steps added for a small magnitude, `spanLimit` those
-// added for a narrow span relative to the magnitude.
+// added for a narrow span relative to the magnitude. The comparisons (magnitude above 10,
+// at most 1, span ratio below 0.1) are decided on the decimals: 0.9 .. 1 has a span ratio
+// of exactly 0.1, which in doubles comes out just below it.
+std::uint8_t axisDecimals(const Decimal& lo, const Decimal& hi, int magnitudeLimit,
+                          int spanLimit);
+// The same for limits held as doubles, taken as the decimals they stand for.
 std::uint8_t axisDecimals(double lo, double hi, int magnitudeLimit, int spanLimit);
 
 // Weight of the previous value in the display smoothing, from the "Damping" text, the index

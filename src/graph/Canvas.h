@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace varentis {
@@ -39,10 +40,22 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-enum class PenStyle { Solid, Dotted };
+// Dotted: one pixel on, one off. Dashed: dashes long enough to read on paper at any
+// resolution (a few points long).
+enum class PenStyle { Solid, Dotted, Dashed };
 // Copy paints the pen colour; the xor modes invert what lies beneath (rubber bands); Not
 // inverts every pixel the pen draws whatever its colour, so a figure drawn twice is gone.
 enum class PenMode { Copy, Xor, NotXor, Not };
+
+// The font that text is drawn in; the text takes the font's colour, not the pen's.
+struct CanvasFont {
+    std::string Name = "Arial";
+    int Size = 12; // points
+    bool Bold = false;
+    bool Italic = false;
+    ColorRef Color = 0;
+    friend bool operator==(const CanvasFont&, const CanvasFont&) = default;
+};
 
 // The drawing surface of the plot, the valve graph and the printed report. Coordinates are
 // device pixels, origin top-left, y growing downwards. Rectangles take left, top, right,
@@ -56,6 +69,7 @@ public:
     virtual void setPenStyle(PenStyle style) = 0;
     virtual void setPenMode(PenMode mode) = 0;
     virtual void setBrushColor(ColorRef color) = 0;
+    virtual void setFont(const CanvasFont& font) = 0;
 
     virtual void moveTo(int x, int y) = 0;
     virtual void lineTo(int x, int y) = 0;
@@ -66,8 +80,9 @@ public:
     virtual void rectangle(int left, int top, int right, int bottom) = 0;
     // Brush only, no outline.
     virtual void fillRect(int left, int top, int right, int bottom) = 0;
-    // Text with its top-left corner at (x, y).
+    // Text with its top-left corner at (x, y), in the font's colour.
     virtual void textOut(int x, int y, std::string_view text) = 0;
+    // Width of the text and height of the font (ascent plus descent), in device pixels.
     virtual Size textExtent(std::string_view text) = 0;
 
     // Convenience for the common pen changes.

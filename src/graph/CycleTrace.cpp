@@ -9,6 +9,8 @@
 
 namespace varentis {
 
+static_assert(TimeAxis{}.PixelLimit == kPixelLimit, "the screen's axes keep the plot's limit");
+
 namespace {
 
 // More cycle lines, or trace corners, than this per column of the plot are drawn per column.
@@ -49,7 +51,8 @@ public:
     Columns(const TimeAxis& a, int margin)
         : a_(a), lo_(a.Left - margin), hi_(a.Left + std::max(a.Width, 0) + margin - 1) {}
     int at(double t) const {
-        return std::clamp(pixel((t - a_.XMin) * a_.XScale) + a_.Left, lo_, hi_);
+        return std::clamp(pixelWithin((t - a_.XMin) * a_.XScale, a_.PixelLimit) + a_.Left, lo_,
+                          hi_);
     }
     bool outside(int x) const { return x == lo_ || x == hi_; }
     int span() const { return hi_ - lo_ + 1; }
@@ -189,7 +192,9 @@ private:
 
 void drawLiteralTrace(Canvas& canvas, const TimeAxis& a, double cycle,
                       std::span<const TraceVertex> v, std::int64_t cycles) {
-    auto x = [&](double t) { return pixel((t - a.XMin) * a.XScale) + a.Left; };
+    auto x = [&](double t) {
+        return pixelWithin((t - a.XMin) * a.XScale, a.PixelLimit) + a.Left;
+    };
     canvas.moveTo(x(v[0].Time == cycle ? startOf(1, cycle) : v[0].Time), v[0].Y);
     for (std::int64_t n = 0; n < cycles; ++n) {
         const double c = startOf(n, cycle);
@@ -279,7 +284,8 @@ void drawCycleLines(Canvas& canvas, const TimeAxis& a, double cycle, int yTop, i
     if (perColumn <= kLiteralPerColumn) {
         int lastX = INT_MIN;
         for (std::int64_t n = 1; n <= lines; ++n) {
-            const int x = pixel((startOf(n, cycle) - a.XMin) * a.XScale) + a.Left;
+            const int x =
+                pixelWithin((startOf(n, cycle) - a.XMin) * a.XScale, a.PixelLimit) + a.Left;
             if (x == lastX) continue; // the same line again paints nothing new
             canvas.moveTo(x, yTop);
             canvas.lineTo(x, yBottom);

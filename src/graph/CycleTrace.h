@@ -15,6 +15,9 @@ struct TimeAxis {
     double XScale = 0.0; // pixels per second
     int Left = 0;
     int Width = 0;
+    // Columns are held within this many pixels of Left: the screen's kPixelLimit, more on a
+    // printed page, which is wider.
+    double PixelLimit = 10000.0;
 };
 
 // A corner of a program's trace within one cycle: its time from the cycle's start (the

@@ -1,8 +1,12 @@
 #include "graph/QPainterCanvas.h"
 
+#include <QFont>
 #include <QFontMetrics>
+#include <QPaintDevice>
 #include <QPainter>
 #include <QString>
+
+#include <algorithm>
 
 namespace varentis {
 
@@ -14,7 +18,8 @@ QString toQString(std::string_view text) {
 
 } // namespace
 
-QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter), brush_(Qt::white) {
+QPainterCanvas::QPainterCanvas(QPainter& painter)
+    : painter_(painter), brush_(Qt::white), text_(Qt::black) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
     pen_ = QPen(QColor(Qt::black), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     applyPen();
@@ -27,10 +32,27 @@ QColor QPainterCanvas::toQColor(ColorRef color) {
 void QPainterCanvas::applyPen() {
     // A fresh pen each time: a solid pen that once carried a dash pattern is still stroked
     // through the slow dashed path.
-    QPen pen(pen_.color(), pen_.width(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const int width = width_;
+    QPen pen(pen_.color(), width, Qt::SolidLine, width > 1 ? Qt::RoundCap : Qt::SquareCap,
+             width > 1 ? Qt::RoundJoin : Qt::MiterJoin);
+    const QPaintDevice* device = painter_.device();
+    if (width <= 1 && style_ == PenStyle::Solid && device &&
+        device->devType() == QInternal::Printer) {
+        // One printer pixel is the thinnest line the device draws: a PDF viewer then shows
+        // it as one pixel of the screen at any zoom instead of smoothing it away. (Dash
+        // patterns are counted in pen widths and need a width.)
+        pen.setWidth(0);
+    }
     if (style_ == PenStyle::Dotted) {
         // One pixel on, one off, like the dotted pens of the window system.
         pen.setDashPattern({1.0, 1.0});
+    } else if (style_ == PenStyle::Dashed) {
+        // Dashes of 1/16 inch with gaps of half that, on screen and on paper alike; the
+        // pattern counts in pen widths.
+        const double dpi = device ? std::max(device->logicalDpiX(), 1) : 96.0;
+        const double dash = std::max(4.0, dpi / 16.0) / width;
+        pen.setDashPattern({dash, dash / 2});
+        pen.setCapStyle(Qt::FlatCap);
     }
     pen_ = pen;
     painter_.setPen(pen_);
@@ -42,7 +64,7 @@ void QPainterCanvas::setPenColor(ColorRef color) {
 }
 
 void QPainterCanvas::setPenWidth(int width) {
-    pen_.setWidth(width < 1 ? 1 : width);
+    width_ = width < 1 ? 1 : width;
     applyPen();
 }
 
@@ -70,6 +92,15 @@ void QPainterCanvas::setPenMode(PenMode mode) {
 
 void QPainterCanvas::setBrushColor(ColorRef color) { brush_ = toQColor(color); }
 
+void QPainterCanvas::setFont(const CanvasFont& font) {
+    QFont f(QString::fromStdString(font.Name));
+    f.setPointSize(std::max(font.Size, 1));
+    f.setBold(font.Bold);
+    f.setItalic(font.Italic);
+    painter_.setFont(f);
+    text_ = toQColor(font.Color);
+}
+
 void QPainterCanvas::moveTo(int x, int y) { position_ = QPoint(x, y); }
 
 void QPainterCanvas::lineTo(int x, int y) {
@@ -93,6 +124,10 @@ void QPainterCanvas::rectangle(int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top) return;
     painter_.save();
     painter_.setBrush(brush_);
+    // Square corners whatever the pen's width.
+    QPen pen = painter_.pen();
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter_.setPen(pen);
     // A 1-pixel outline of QRect(x, y, w, h) covers w + 1 columns, so the box from left to
     // right - 1 is given one narrower.
     painter_.drawRect(QRect(left, top, right - left - 1, bottom - top - 1));
@@ -105,12 +140,14 @@ void QPainterCanvas::fillRect(int left, int top, int right, int bottom) {
 }
 
 void QPainterCanvas::textOut(int x, int y, std::string_view text) {
-    QFontMetrics metrics(painter_.font());
+    const QFontMetrics metrics = painter_.fontMetrics();
+    painter_.setPen(text_);
     painter_.drawText(QPoint(x, y + metrics.ascent()), toQString(text));
+    painter_.setPen(pen_);
 }
 
 Size QPainterCanvas::textExtent(std::string_view text) {
-    QFontMetrics metrics(painter_.font());
+    const QFontMetrics metrics = painter_.fontMetrics();
     return {metrics.horizontalAdvance(toQString(text)), metrics.height()};
 }
 

@@ -2,10 +2,14 @@
 
 namespace varentis {
 
+void RecordingCanvas::record(Kind kind, std::vector<Point> points, std::string_view text) {
+    calls_.push_back({kind, std::move(points), std::string(text), penColor_, penStyle_,
+                      penWidth_, penMode_, brushColor_, font_});
+}
+
 void RecordingCanvas::moveTo(int x, int y) {
     checkPoint({x, y});
-    calls_.push_back({Kind::MoveTo, {{x, y}}, {}, penColor_, penStyle_, penWidth_, penMode_,
-                      brushColor_});
+    record(Kind::MoveTo, {{x, y}});
     position_ = {x, y};
 }
 
@@ -16,16 +20,14 @@ void RecordingCanvas::addSegment(Point to) {
 
 void RecordingCanvas::lineTo(int x, int y) {
     checkPoint({x, y});
-    calls_.push_back({Kind::LineTo, {{x, y}}, {}, penColor_, penStyle_, penWidth_, penMode_,
-                      brushColor_});
+    record(Kind::LineTo, {{x, y}});
     addSegment({x, y});
 }
 
 void RecordingCanvas::polyline(std::span<const Point> points) {
     if (points.empty()) return;
     for (Point p : points) checkPoint(p);
-    calls_.push_back({Kind::Polyline, {points.begin(), points.end()}, {}, penColor_, penStyle_,
-                      penWidth_, penMode_, brushColor_});
+    record(Kind::Polyline, {points.begin(), points.end()});
     position_ = points.front();
     for (std::size_t i = 1; i < points.size(); ++i) addSegment(points[i]);
 }
@@ -33,25 +35,31 @@ void RecordingCanvas::polyline(std::span<const Point> points) {
 void RecordingCanvas::rectangle(int left, int top, int right, int bottom) {
     checkPoint({left, top});
     checkPoint({right, bottom});
-    calls_.push_back({Kind::Rectangle, {{left, top}, {right, bottom}}, {}, penColor_, penStyle_,
-                      penWidth_, penMode_, brushColor_});
+    record(Kind::Rectangle, {{left, top}, {right, bottom}});
 }
 
 void RecordingCanvas::fillRect(int left, int top, int right, int bottom) {
     checkPoint({left, top});
     checkPoint({right, bottom});
-    calls_.push_back({Kind::FillRect, {{left, top}, {right, bottom}}, {}, penColor_, penStyle_,
-                      penWidth_, penMode_, brushColor_});
+    record(Kind::FillRect, {{left, top}, {right, bottom}});
 }
 
 void RecordingCanvas::textOut(int x, int y, std::string_view text) {
     checkPoint({x, y});
-    calls_.push_back({Kind::TextOut, {{x, y}}, std::string(text), penColor_, penStyle_,
-                      penWidth_, penMode_, brushColor_});
+    record(Kind::TextOut, {{x, y}}, text);
 }
 
 Size RecordingCanvas::textExtent(std::string_view text) {
-    return {7 * static_cast<int>(text.size()), 13};
+    const int n = static_cast<int>(text.size());
+    if (!fontSet_) return {7 * n, 13};
+    return {font_.Size / 2 * n, 2 * font_.Size};
+}
+
+std::vector<RecordingCanvas::Call> RecordingCanvas::textCalls() const {
+    std::vector<Call> out;
+    for (const Call& c : calls_)
+        if (c.kind == Kind::TextOut) out.push_back(c);
+    return out;
 }
 
 std::vector<RecordingCanvas::Segment> RecordingCanvas::segmentsOf(ColorRef color) const {

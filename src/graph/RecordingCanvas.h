@@ -22,6 +22,7 @@ public:
         int penWidth;
         PenMode penMode;
         ColorRef brushColor;
+        CanvasFont font;
     };
 
     struct Segment {
@@ -38,6 +39,10 @@ public:
     void setPenStyle(PenStyle style) override { penStyle_ = style; }
     void setPenMode(PenMode mode) override { penMode_ = mode; }
     void setBrushColor(ColorRef color) override { brushColor_ = color; }
+    void setFont(const CanvasFont& font) override {
+        font_ = font;
+        fontSet_ = true;
+    }
 
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
@@ -45,10 +50,13 @@ public:
     void rectangle(int left, int top, int right, int bottom) override;
     void fillRect(int left, int top, int right, int bottom) override;
     void textOut(int x, int y, std::string_view text) override;
-    // A fixed 7 x 13 pixel cell per character, so layouts are predictable in tests.
+    // A fixed cell per character, so layouts are predictable in tests: 7 x 13 pixels until a
+    // font is set, then Size / 2 x 2 Size pixels for a font of Size points.
     Size textExtent(std::string_view text) override;
 
     const std::vector<Call>& calls() const { return calls_; }
+    // The texts drawn, in order.
+    std::vector<Call> textCalls() const;
     const std::vector<Segment>& segments() const { return segments_; }
     // Segments drawn with the given pen colour, in order.
     std::vector<Segment> segmentsOf(ColorRef color) const;
@@ -60,6 +68,7 @@ protected:
 
 private:
     void addSegment(Point to);
+    void record(Kind kind, std::vector<Point> points, std::string_view text = {});
 
     std::vector<Call> calls_;
     std::vector<Segment> segments_;
@@ -69,6 +78,8 @@ private:
     int penWidth_ = 1;
     PenMode penMode_ = PenMode::Copy;
     ColorRef brushColor_ = rgb(255, 255, 255);
+    CanvasFont font_;
+    bool fontSet_ = false;
 };
 
 } // namespace varentis

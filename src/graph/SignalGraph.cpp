@@ -2,11 +2,14 @@
 
 #include "graph/CycleTrace.h"
 
+#include "core/DecimalArithmetic.h"
 #include "core/NumberText.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
+#include <limits>
 
 namespace varentis {
 
@@ -29,6 +32,40 @@ TimeAxis timeAxis(const GraphScale& s, int width) {
     return a;
 }
 
+// The zero line's row and the distances of the grid rows from it, tenths of the axis.
+struct GridRows {
+    int zero = 0;
+    std::array<int, 10> tenths{};
+};
+
+// Row z = rnd(YMax x YScale) and k = rnd((YMax - YMin) x i/10 x YScale). The scale is the
+// plot's height over the span, so on the decimals the limits stand for z is height x YMax /
+// (YMax - YMin) and k is height x i / 10, and a half goes to the even row (-50 .. 50 on 433
+// pixels: 216.5 gives 216; the doubles land a hair above the half). A scale that is no such
+// quotient is rounded from the doubles.
+GridRows gridRows(const GraphScale& s) {
+    GridRows rows;
+    const double spanPixels = (s.YMax - s.YMin) * s.YScale;
+    const std::int64_t height = rnd(spanPixels);
+    const bool wholeHeight = std::fabs(spanPixels - static_cast<double>(height)) <=
+                             1e-9 * std::max(1.0, std::fabs(spanPixels));
+    const Decimal max = decimalNear(s.YMax);
+    const std::optional<std::int64_t> z =
+        wholeHeight ? roundedScaledRatio(height, max, add(max, negate(decimalNear(s.YMin))))
+                    : std::nullopt;
+    if (!z || *z < -kPixelLimit || *z > kPixelLimit) {
+        rows.zero = pixel(s.YMax * s.YScale);
+        for (int i = 1; i <= 9; ++i)
+            rows.tenths[static_cast<std::size_t>(i)] = pixel(spanPixels * i / 10.0);
+        return rows;
+    }
+    rows.zero = static_cast<int>(*z);
+    for (int i = 1; i <= 9; ++i)
+        rows.tenths[static_cast<std::size_t>(i)] =
+            static_cast<int>(*roundedQuotient(static_cast<Int128>(height) * i, 10));
+    return rows;
+}
+
 // Returns where the "0" caption goes.
 ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int height) {
     ZeroLabel label;
@@ -48,16 +85,16 @@ ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int
         } while (y < height);
         return label;
     }
-    int z = pixel(s.YMax * s.YScale);
+    const GridRows rows = gridRows(s);
+    const int z = rows.zero;
     canvas.setPenStyle(PenStyle::Solid);
     canvas.moveTo(0, z);
     canvas.lineTo(width, z);
     label.Visible = true;
     label.Top = z - 6;
     canvas.setPenStyle(PenStyle::Dotted);
-    double span = (s.YMax - s.YMin) * s.YScale;
     for (int i = 1; i <= 9; ++i) {
-        int k = pixel(span * i / 10.0);
+        const int k = rows.tenths[static_cast<std::size_t>(i)];
         if (z - k > 0) {
             canvas.moveTo(0, z - k);
             canvas.lineTo(width, z - k);
@@ -167,9 +204,18 @@ void clearUpperVectorState() {
 #endif
 }
 
+// A smoothed value that is not a finite number must not stay in the filter, where it would
+// carry into every later point (a NaN or an infinity in the store, or an overflow): a NaN
+// is drawn at 0, an infinity at the edge, and the smoothing goes on from 0. Written as
+// selections, for the per-point loop.
+inline double drawnValue(double damped) { return damped == damped ? damped : 0.0; }
+inline double carriedValue(double damped) {
+    return std::fabs(damped) <= std::numeric_limits<double>::max() ? damped : 0.0;
+}
+
 template <typename Sink>
 double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n, int height,
-                   Sink&& sink) {
+                   double* lastDrawn, Sink&& sink) {
     const double* times = points.Times.data();
     const double* signals = points.Signals.data();
     const double f = s.DampingFactor;
@@ -177,33 +223,35 @@ double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n,
     const double zero = s.ZeroLine;
     // Point 0 goes through the filter like any other, then the filter restarts from it.
     double damped = signals[0] - zero;
-    damped = f * damped + g * (signals[0] - zero);
-    sink(pixel((times[0] - s.XMin) * s.XScale), height - pixel((damped - s.YMin) * s.YScale));
-    damped = signals[0] - zero;
+    double drawn = drawnValue(f * damped + g * (signals[0] - zero));
+    sink(pixel((times[0] - s.XMin) * s.XScale), height - pixel((drawn - s.YMin) * s.YScale));
+    damped = carriedValue(signals[0] - zero);
     for (std::size_t i = 1; i < n; ++i) {
         damped = f * damped + g * (signals[i] - zero);
-        sink(pixel((times[i] - s.XMin) * s.XScale),
-             height - pixel((damped - s.YMin) * s.YScale));
+        drawn = drawnValue(damped);
+        sink(pixel((times[i] - s.XMin) * s.XScale), height - pixel((drawn - s.YMin) * s.YScale));
+        damped = carriedValue(damped);
     }
+    if (lastDrawn) *lastDrawn = drawn;
     return damped;
 }
 
 } // namespace
 
 double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
-                        bool decimate, std::vector<Point>& out) {
+                        bool decimate, std::vector<Point>& out, double* lastDrawn) {
     out.clear();
     std::size_t n = usableCount(points);
     if (n == 0) return scale.DampedSignal;
     clearUpperVectorState();
     if (!decimate) {
         out.reserve(n);
-        return signalTrace(scale, points, n, height,
+        return signalTrace(scale, points, n, height, lastDrawn,
                            [&](int x, int y) { out.push_back({x, y}); });
     }
     ColumnDecimator columns(out);
     double damped =
-        signalTrace(scale, points, n, height, [&](int x, int y) { columns.add(x, y); });
+        signalTrace(scale, points, n, height, lastDrawn, [&](int x, int y) { columns.add(x, y); });
     columns.flush();
     return damped;
 }
@@ -247,8 +295,16 @@ ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& 
     const PointStore& points = *c.Points;
     std::vector<Point> trace;
     canvas.setPen(c.Colors.PMT, PenStyle::Solid);
-    scale.DampedSignal = buildSignalTrace(scale, points, height, true, trace);
+    double lastDrawn = 0.0;
+    scale.DampedSignal = buildSignalTrace(scale, points, height, true, trace, &lastDrawn);
     canvas.polyline(trace);
+    // A redraw during a run (a new size, axis or zoom) moved every point: the next live
+    // segment starts at the last one's place on this scale, not at its old pixel.
+    const std::size_t last = usableCount(points) - 1;
+    const double current = points.Currents.size() > last ? points.Currents[last] : 0.0;
+    scale.LastPlotted = {clampPixel((points.Times[last] - scale.XMin) * scale.XScale),
+                         clampPixel((lastDrawn - scale.YMin) * scale.YScale),
+                         clampPixel((current - scale.CurMin) * scale.CurScale)};
 
     // The current trace needs a current for every point; a run without the potentiostat
     // leaves none.
@@ -266,10 +322,10 @@ void drawPoint(Canvas& canvas, GraphScale& scale, const PlotContent& content, do
     const int height = std::max(content.Height, 0);
     double px = clampPixel((time - scale.XMin) * scale.XScale);
     const double f = scale.DampingFactor;
-    double damped = f * scale.DampedSignal + (1.0 - f) * signal;
-    if (std::isnan(damped)) damped = 0.0; // one bad reading must not blank the rest of the run
-    scale.DampedSignal = damped;
-    double py = clampPixel((damped - scale.YMin) * scale.YScale);
+    // One bad reading must not blank the rest of the run.
+    const double damped = f * scale.DampedSignal + (1.0 - f) * signal;
+    scale.DampedSignal = carriedValue(damped);
+    double py = clampPixel((drawnValue(damped) - scale.YMin) * scale.YScale);
 
     const GraphScale::Plotted last = scale.LastPlotted;
     canvas.setPenMode(PenMode::Copy);

@@ -39,21 +39,23 @@ struct ZeroLabel {
 // plot's origin, so that wild values still give drawable coordinates.
 inline constexpr double kPixelLimit = 10000.0;
 
-// Nearest integer of v limited to +-kPixelLimit, halves to even; NaN gives 0. The same
-// result as rnd() after clamping, at a fraction of its cost in the per-point loops.
-inline int pixel(double v) {
+// Nearest integer of v limited to +-limit (at most 2^30), halves to even; NaN gives 0. The
+// same result as rnd() after clamping, at a fraction of its cost in the per-point loops.
+inline int pixelWithin(double v, double limit) {
     // Written as selections, not branches, so that noisy data costs no mispredictions.
     v = v == v ? v : 0.0;
-    v = v < kPixelLimit ? v : kPixelLimit;
-    v = v > -kPixelLimit ? v : -kPixelLimit;
+    v = v < limit ? v : limit;
+    v = v > -limit ? v : -limit;
     // Adding and removing 1.5 * 2^52 leaves v rounded to an integer by the FPU's own
     // round-to-nearest-even.
     constexpr double magic = 6755399441055744.0;
     return static_cast<int>((v + magic) - magic);
 }
+inline int pixel(double v) { return pixelWithin(v, kPixelLimit); }
 
 // Full redraw of the plot: background, cycle grid, horizontal grid, pump, potential, signal
-// and current traces. Renews scale.DampedSignal from the stored points; leaves LastPlotted.
+// and current traces. Renews scale.DampedSignal from the stored points, and LastPlotted
+// with the last stored point's place on this scale, where the next live segment starts.
 ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& content);
 
 // One live segment from scale.LastPlotted to the new point. `signal` has the zero line
@@ -66,9 +68,10 @@ void startLiveTrace(GraphScale& scale);
 
 // The signal trace in pixels, after smoothing and rounding. With `decimate`, each run of
 // points in one pixel column is reduced to its first, lowest, highest and last point, which
-// sets the same pixels with a 1-pixel pen. Returns the smoothed value of the last point.
+// sets the same pixels with a 1-pixel pen. Returns the smoothed value the filter carries on
+// from; the value the last point was drawn at goes to *lastDrawn when given.
 double buildSignalTrace(const GraphScale& scale, const PointStore& points, int height,
-                        bool decimate, std::vector<Point>& out);
+                        bool decimate, std::vector<Point>& out, double* lastDrawn = nullptr);
 // The cell-current trace, likewise (no smoothing).
 void buildCurrentTrace(const GraphScale& scale, const PointStore& points, int height,
                        bool decimate, std::vector<Point>& out);

@@ -53,8 +53,8 @@ std::unique_ptr<PortBackend> makePortBackend(std::string_view busName, const Sim
     return nullptr;
 }
 
-std::unique_ptr<PortBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
-                                          const std::string& path, std::string* error) {
+std::unique_ptr<TraceBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
+                                           const std::string& path, std::string* error) {
     if (!inner) {
         if (error) *error = "no bus to trace";
         return nullptr;

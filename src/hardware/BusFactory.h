@@ -2,6 +2,7 @@
 
 #include "hardware/PortBackend.h"
 #include "hardware/SimulatedInstrument.h"
+#include "hardware/TraceBackend.h"
 
 #include <memory>
 #include <string>
@@ -17,8 +18,9 @@ std::unique_ptr<PortBackend> makePortBackend(std::string_view busName, const Sim
 // Wraps `inner` so that every port access is written to the file at `path` (--bus-trace).
 // On a file that cannot be created, gives nullptr with a message and destroys nothing:
 // `inner` is handed back through the same pointer.
-std::unique_ptr<PortBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
-                                          const std::string& path, std::string* error);
+// The trace tells at its finish() whether every line reached the file.
+std::unique_ptr<TraceBackend> withBusTrace(std::unique_ptr<PortBackend>& inner,
+                                           const std::string& path, std::string* error);
 
 // Reads a --sim-speed FACTOR: a positive number; anything else gives false.
 bool parseSimSpeed(std::string_view text, double* factor);

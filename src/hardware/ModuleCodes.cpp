@@ -83,13 +83,6 @@ int pmtVoltageCode(double voltage, double maxVoltage, double voltageFactor) {
     return static_cast<int>(code);
 }
 
-std::uint8_t pmtRangeFor(double current) {
-    const double magnitude = std::fabs(current);
-    std::uint8_t r = 5;
-    while (r > 0 && magnitude > PMTRangeFullScale[r]) --r;
-    return r;
-}
-
 namespace {
 // Relative distance within which two values that stand for typed decimals count as equal.
 constexpr double kDecimalTolerance = 8 * std::numeric_limits<double>::epsilon();
@@ -105,6 +98,10 @@ std::uint8_t rangeForFullScale(std::span<const double> fullScales, double curren
     auto r = static_cast<std::uint8_t>(fullScales.size() - 1);
     while (r > 0 && magnitude > fullScales[r] && !nearlyEqual(magnitude, fullScales[r])) --r;
     return r;
+}
+
+std::uint8_t pmtRangeFor(double current) {
+    return rangeForFullScale(PMTRangeFullScale, current);
 }
 
 std::uint8_t ecellRangeFor(double current) {

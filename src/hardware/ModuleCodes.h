@@ -14,6 +14,7 @@ namespace varentis {
 int pmtVoltageCode(double voltage, double maxVoltage, double voltageFactor);
 
 // The most sensitive PMT range (0..5) whose full scale holds |current|; range 0 above 1 mA.
+// A current equal to a full scale as decimals selects that range (rangeForFullScale).
 std::uint8_t pmtRangeFor(double current);
 
 // Pump speed register value for `speedPercent` (sign ignored), 2.55 counts per percent,

@@ -180,13 +180,24 @@ void TDevice::TimerStart() { SetPort(kTimerStart, 0); }
 void TDevice::TimerStop() { SetPort(kTimerStop, 0); }
 void TDevice::TimerReset() { SetPort(kTimerClear, 0); }
 
-double TDevice::GetTime() {
-    Lock lock(busMutex_);
+std::uint32_t TDevice::readTimerCount() {
     const std::uint32_t b0 = readPort(kTimerStop);
     const std::uint32_t b1 = readPort(kTimerStart);
     const std::uint32_t b2 = readPort(kTimerClear);
     const std::uint32_t b3 = readPort(kTimerByte3);
-    const std::uint32_t count = b0 | (b1 << 8) | (b2 << 16) | (b3 << 24);
+    return b0 | (b1 << 8) | (b2 << 16) | (b3 << 24);
+}
+
+double TDevice::GetTime() {
+    Lock lock(busMutex_);
+    // The counter runs while its bytes are read and has no latch: a carry out of byte 0
+    // between two reads would pair an old low byte with a new high byte (0x0FFFF read as
+    // 0x1FFFF). A higher byte can change only when byte 0 wraps, so byte 0 read once more
+    // tells: lower than before, and the four are read again. The next wrap is 256 counts
+    // (2.56 ms) away, the reads take microseconds.
+    const std::uint32_t first = readTimerCount();
+    std::uint32_t count = first;
+    if (readPort(kTimerStop) < (first & 0xFF)) count = readTimerCount();
     // Dividing by the exact 1e5 keeps 10000 counts at exactly 0.1 s.
     return count / 1e5;
 }

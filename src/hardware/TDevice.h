@@ -141,6 +141,8 @@ private:
     bool pmtTest();
     void ecellSetCurrent(double current);
     void ecellSetPotential(double potential);
+    // The four counter bytes, low to high, as read.
+    std::uint32_t readTimerCount();
 
     PortBackend& bus_;
     BusMutex busMutex_;

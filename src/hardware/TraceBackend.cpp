@@ -1,5 +1,8 @@
 #include "hardware/TraceBackend.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace varentis {
 
 namespace {
@@ -26,25 +29,31 @@ TraceBackend::TraceBackend(PortBackend& inner, std::FILE* out)
 TraceBackend::TraceBackend(std::unique_ptr<PortBackend> inner, std::FILE* ownedOut)
     : owned_(std::move(inner)), inner_(owned_.get()), out_(ownedOut), ownsFile_(true) {}
 
-TraceBackend::~TraceBackend() {
+TraceBackend::~TraceBackend() { finish(); }
+
+std::optional<std::string> TraceBackend::finish() {
     if (out_) {
-        if (ownsFile_)
-            std::fclose(out_);
-        else
-            std::fflush(out_);
+        if (std::fflush(out_) != 0 && writeError_ == 0) writeError_ = errno ? errno : EIO;
+        if (ownsFile_ && std::fclose(out_) != 0 && writeError_ == 0)
+            writeError_ = errno ? errno : EIO;
+        out_ = nullptr;
     }
+    if (writeError_ != 0) return std::string(std::strerror(writeError_));
+    return std::nullopt;
 }
 
 void TraceBackend::closePort() {
     inner_->closePort();
     // Whatever happens after the port is closed, the trace so far is on disk.
-    if (out_) std::fflush(out_);
+    if (out_ && std::fflush(out_) != 0 && writeError_ == 0) writeError_ = errno ? errno : EIO;
 }
 
 void TraceBackend::line(char kind, std::uint16_t port, std::uint8_t value) {
     if (!out_) return;
     char buffer[16];
-    std::fwrite(buffer, 1, formatTraceLine(kind, port, value, buffer), out_);
+    const std::size_t n = formatTraceLine(kind, port, value, buffer);
+    if (std::fwrite(buffer, 1, n, out_) != n && writeError_ == 0)
+        writeError_ = errno ? errno : EIO;
 }
 
 void TraceBackend::writePort(std::uint16_t port, std::uint8_t value) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace varentis {
 
@@ -27,6 +29,10 @@ public:
 
     PortBackend& inner() { return *inner_; }
 
+    // Writes out what is buffered and closes a file it owns. The system's message of the
+    // first write that failed (a full disk), or nothing when the whole trace was written.
+    std::optional<std::string> finish();
+
 private:
     void line(char kind, std::uint16_t port, std::uint8_t value);
 
@@ -34,6 +40,7 @@ private:
     PortBackend* inner_;
     std::FILE* out_;
     bool ownsFile_;
+    int writeError_ = 0; // errno of the first failed write
 };
 
 // Formats one trace line (with its newline) into `buffer`; returns its length.

@@ -1,11 +1,13 @@
 #include "measurement/RunControl.h"
 
+#include "core/DecimalArithmetic.h"
 #include "core/NumberText.h"
 #include "measurement/CycleTime.h"
 #include "hardware/TDevice.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace varentis {
 
@@ -52,6 +54,7 @@ void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
     SignalSum = 0.0;
     CurrentSum = 0.0;
     NextPointTime = 0.0;
+    nextPointDecimal_ = Decimal{};
     view_.runStateChanged(State);
 }
 
@@ -140,9 +143,7 @@ void RunControl::runningTick() {
             if (CycleCount != cycles) t0 -= tcBefore - options_.CycleTime;
         }
 
-        if ((options_.MaxTimeStop && NextPointTime >= options_.Scale.XMax) ||
-            NextPointTime >= options_.StopAfterSeconds - options_.Period * 1e-6) {
-            // 0.1 s steps add up inexactly: the unattended stop allows for it.
+        if (stopDue()) {
             stop();
             return;
         }
@@ -216,6 +217,42 @@ void RunControl::takePoint(double& tc, bool potentiostat) {
     CurrentSum = 0.0;
     SampleCount = 0;
     NextPointTime += options_.Period;
+    nextPointDecimal_ = add(nextPointDecimal_, cachedDecimal(periodCache_, options_.Period));
+}
+
+const Decimal& RunControl::cachedDecimal(DecimalCache& cache, double value) {
+    if (!(cache.value == value)) {
+        cache.value = value;
+        cache.decimal = decimalNear(value);
+    }
+    return cache.decimal;
+}
+
+bool RunControl::nextPointReaches(DecimalCache& limitCache, double limit) {
+    if (!(limit < std::numeric_limits<double>::infinity())) return false;
+    // The decimal sum stands for NextPointTime unless someone moved it.
+    const Decimal& exactLimit = cachedDecimal(limitCache, limit);
+    if (nextPointDecimal_.Exact &&
+        std::fabs(toDouble(nextPointDecimal_) - NextPointTime) <= 1e-9 * (1.0 + NextPointTime)) {
+        if (const std::optional<int> order = compare(nextPointDecimal_, exactLimit))
+            return *order >= 0;
+    }
+    // Sums beyond what decimals hold: the summed steps fall short by a little each.
+    return NextPointTime >= limit - options_.Period * 1e-6;
+}
+
+bool RunControl::stopDue() {
+    StopCheck& c = stopCheck_;
+    // Decided once per point (or when a limit changes), not in every pass.
+    if (!(c.nextPointTime == NextPointTime && c.xMax == options_.Scale.XMax &&
+          c.stopAfter == options_.StopAfterSeconds)) {
+        c.nextPointTime = NextPointTime;
+        c.xMax = options_.Scale.XMax;
+        c.stopAfter = options_.StopAfterSeconds;
+        c.maxTimeReached = nextPointReaches(xMaxCache_, c.xMax);
+        c.stopAfterReached = nextPointReaches(stopAfterCache_, c.stopAfter);
+    }
+    return (options_.MaxTimeStop && c.maxTimeReached) || c.stopAfterReached;
 }
 
 } // namespace varentis

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Decimal.h"
 #include "measurement/PointStore.h"
 #include "measurement/Schedules.h"
 
@@ -139,7 +140,28 @@ public:
     static constexpr double kTickWallLimitSeconds = 0.5;
 
 private:
+    // A double and the decimal it stands for, worked out once per value.
+    struct DecimalCache {
+        double value = std::numeric_limits<double>::quiet_NaN();
+        Decimal decimal;
+    };
+    // The maximum-time and unattended stops, as of the last point.
+    struct StopCheck {
+        double nextPointTime = std::numeric_limits<double>::quiet_NaN();
+        double xMax = 0.0;
+        double stopAfter = 0.0;
+        bool maxTimeReached = false;
+        bool stopAfterReached = false;
+    };
+
     void runningTick();
+    // The time axis and the period are typed decimals times unit factors: summed as
+    // decimals, the 1000th step of 0.1 s reaches 100 s, which the summed doubles miss by a
+    // hair (a point too many). NextPointTime >= X max (or the unattended run's time) is
+    // decided on that decimal sum.
+    bool stopDue();
+    bool nextPointReaches(DecimalCache& limitCache, double limit);
+    static const Decimal& cachedDecimal(DecimalCache& cache, double value);
     void takePoint(double& tc, bool potentiostat);
     double potentialOf(int step) const;
     // The valve switch of the run: acts only while the valves are in use.
@@ -149,6 +171,9 @@ private:
     TDevice& device_;
     RunView& view_;
     RunOptions options_;
+    Decimal nextPointDecimal_; // NextPointTime as the sum of the periods' decimals
+    DecimalCache periodCache_, xMaxCache_, stopAfterCache_;
+    StopCheck stopCheck_;
 };
 
 } // namespace varentis

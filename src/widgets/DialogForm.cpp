@@ -220,4 +220,39 @@ QComboBox* DialogForm::newCombo(const char* name, const QStringList& items, int 
     return c;
 }
 
+QCheckBox* DialogForm::newCheck(const char* name, const QString& text, bool on) const {
+    auto* c = new QCheckBox(text, parent());
+    c->setObjectName(name);
+    c->setChecked(on);
+    return c;
+}
+
+QGroupBox* DialogForm::newGroup(const char* name, const QString& title,
+                                std::initializer_list<QWidget*> widgets) const {
+    auto* g = new QGroupBox(title, parent());
+    g->setObjectName(name);
+    auto* column = new QVBoxLayout(g);
+    for (QWidget* w : widgets) column->addWidget(w); // the group becomes their parent
+    column->addStretch();
+    return g;
+}
+
+void DialogForm::acceptReject(const char* acceptName, const QString& acceptText,
+                              const char* rejectName, const QString& rejectText) {
+    endGroup();
+    auto* ok = new QPushButton(acceptText, dialog_);
+    ok->setObjectName(acceptName);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(rejectText, dialog_);
+    cancel->setObjectName(rejectName);
+    cancel->setAutoDefault(false);
+    QObject::connect(ok, &QPushButton::clicked, dialog_, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog_, &QDialog::reject);
+    auto* line = new QHBoxLayout;
+    line->addStretch();
+    line->addWidget(ok);
+    line->addWidget(cancel);
+    outer_->addLayout(line);
+}
+
 } // namespace varentis

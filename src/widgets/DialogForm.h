@@ -86,6 +86,16 @@ public:
     QLabel* newReadout(const char* name, const QString& text) const;
     // A drop-down list for line(), not yet placed.
     QComboBox* newCombo(const char* name, const QStringList& items, int index = 0) const;
+    // A check box for a group made with newGroup(), not yet placed.
+    QCheckBox* newCheck(const char* name, const QString& text, bool on = false) const;
+    // A framed group holding `widgets` one under another, for a row; not yet placed.
+    QGroupBox* newGroup(const char* name, const QString& title,
+                        std::initializer_list<QWidget*> widgets) const;
+
+    // The bottom row: a default button that accepts the dialog and one that rejects it,
+    // each under its own name and caption.
+    void acceptReject(const char* acceptName, const QString& acceptText, const char* rejectName,
+                      const QString& rejectText);
 
 private:
     QFormLayout* rows() const;

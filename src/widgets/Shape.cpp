@@ -31,12 +31,33 @@ void Shape::setFilled(bool filled) {
     update();
 }
 
+void Shape::setDotted(bool dotted) {
+    dotted_ = dotted;
+    update();
+}
+
+void Shape::mousePressEvent(QMouseEvent* event) {
+    QWidget::mousePressEvent(event);
+    emit mousePressed();
+}
+
 void Shape::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect r = rect();
     const int w = penWidth_;
     if (filled_)
         p.fillRect(r, brush_);
+    if (dotted_) {
+        for (int x = r.left(); x <= r.right(); x += 2) {
+            p.fillRect(QRect(x, r.top(), 1, 1), pen_);
+            p.fillRect(QRect(x, r.bottom(), 1, 1), pen_);
+        }
+        for (int y = r.top(); y <= r.bottom(); y += 2) {
+            p.fillRect(QRect(r.left(), y, 1, 1), pen_);
+            p.fillRect(QRect(r.right(), y, 1, 1), pen_);
+        }
+        return;
+    }
     // The outline lies inside the shape's bounds, however wide the pen.
     p.fillRect(QRect(r.left(), r.top(), r.width(), std::min(w, r.height())), pen_);
     p.fillRect(QRect(r.left(), r.bottom() - w + 1, r.width(), std::min(w, r.height())), pen_);

@@ -6,7 +6,8 @@
 namespace varentis {
 
 // A drawn figure: a rectangle outlined with a pen and filled with a brush, or left unfilled.
-// A shape no taller (or no wider) than its pen is a line in the pen's colour.
+// A shape no taller (or no wider) than its pen is a line in the pen's colour. A dotted
+// outline is one pixel on, one off. A press of the mouse on it is told by mousePressed().
 class Shape : public QWidget {
     Q_OBJECT
   public:
@@ -21,15 +22,22 @@ class Shape : public QWidget {
     // An unfilled shape shows what lies beneath inside its outline.
     bool filled() const { return filled_; }
     void setFilled(bool filled);
+    bool dotted() const { return dotted_; }
+    void setDotted(bool dotted);
+
+  signals:
+    void mousePressed();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
     QColor pen_ = Qt::black;
     int penWidth_ = 1;
     QColor brush_ = Qt::white;
     bool filled_ = true;
+    bool dotted_ = false;
 };
 
 } // namespace varentis

@@ -5,7 +5,13 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
+
+// The system's message, in the language the program runs in.
+QString systemMessage(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // The program run from the command line with the batch options: measure, save, quit.
 class BatchTest : public ::testing::Test {
@@ -93,6 +99,8 @@ TEST_F(BatchTest, BadOptionsEndWithAnErrorAndWriteNothing) {
         {"--ini", dir.filePath("v.ini"), "--sim-fault", "no-detector", "--quit"},
         {"--ini", dir.filePath("v.ini"), "--bus", "ioport", "--sim-fault", "no-pump", "--quit"},
         {"--ini", dir.filePath("v.ini"), dir.filePath("a.vrd"), dir.filePath("b.vrd"), "--quit"},
+        // An empty file name would save nothing and still end with success.
+        {"--ini", dir.filePath("v.ini"), "--run", "0.5", "--save", "", "--quit"},
     };
     for (const QStringList& args : cases) {
         SCOPED_TRACE(args.join(' ').toStdString());
@@ -121,7 +129,50 @@ TEST_F(BatchTest, UnwritableSettingsFailTheUnattendedRun) {
     // The settings cannot be written into a folder that does not exist.
     ASSERT_TRUE(runProgram({"--ini", dir.filePath("missing/v.ini"), "--quit"}, 20000));
     EXPECT_NE(process.exitCode(), 0);
-    EXPECT_TRUE(process.readAllStandardError().contains("Unable to write to"));
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains(("Unable to write to " + dir.filePath("missing/v.ini") + ": " +
+                              systemMessage(ENOENT))
+                                 .toLocal8Bit()))
+        << "the file and the reason: " << err.toStdString();
+}
+
+TEST_F(BatchTest, AReadOnlyDataFileIsNotReplacedAndTheRunFails) {
+    const QString target = dir.filePath("kept.vrd");
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Setup]\r\n[Data]\r\n");
+    }
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--run", "0.5", "--save", target,
+                            "--quit", "--sim-speed", "10"}));
+    EXPECT_EQ(process.exitCode(), 1);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains(("Unable to write to " + target + ": " + systemMessage(EACCES)).toLocal8Bit()))
+        << err.toStdString();
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("[Setup]\r\n[Data]\r\n"));
+}
+
+// A bus trace on a full disk is a trace not written: the program says so and fails.
+TEST_F(BatchTest, ABusTraceThatCannotBeWrittenFailsTheRun) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--bus-trace", "/dev/full", "--run",
+                            "0.5", "--quit", "--sim-speed", "10"}));
+    EXPECT_NE(process.exitCode(), 0);
+    const QByteArray err = process.readAllStandardError();
+    EXPECT_TRUE(err.contains(("cannot write bus trace /dev/full: " + systemMessage(ENOSPC)).toLocal8Bit()))
+        << err.toStdString();
+}
+
+// The window system's own options do not get in the way of the text-only options.
+TEST_F(BatchTest, HelpAndVersionWorkWithThePlatformOption) {
+    ASSERT_TRUE(runProgram({"--help"}, 20000)); // after "-platform offscreen"
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--bus-trace"));
+    ASSERT_TRUE(runProgram({"--version", "-style", "fusion"}, 20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(process.readAllStandardOutput().contains("Varentis 1.0"));
 }
 
 TEST_F(BatchTest, MissingInstrumentFailsTheRunWithTheModuleLines) {
@@ -175,6 +226,41 @@ TEST_F(BatchTest, OpeningAMissingFileFailsWithoutTouchingTheSaveTarget) {
                            20000));
     EXPECT_NE(process.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(dir.filePath("out.vrd")));
+}
+
+TEST_F(BatchTest, PrintPdfPrintsTheReportOfTheMeasuredOrOpenedRun) {
+    const QString measured = dir.filePath("measured.pdf");
+    ASSERT_TRUE(runProgram(batchArgs(2) + QStringList{"--print-pdf", measured}));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    auto isPdf = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
+    };
+    EXPECT_TRUE(isPdf(measured));
+
+    const QString opened = dir.filePath("opened.pdf");
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), dir.filePath("out.vrd"), "--print-pdf",
+                            opened, "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(isPdf(opened));
+}
+
+TEST_F(BatchTest, PrintPdfNeedsARunOrAFileAndAPlaceToWrite) {
+    ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--print-pdf", dir.filePath("r.pdf"),
+                            "--quit"},
+                           20000));
+    EXPECT_EQ(process.exitCode(), 2);
+    EXPECT_TRUE(process.readAllStandardError().contains("--print-pdf needs --run or a FILE"));
+    EXPECT_FALSE(QFile::exists(dir.filePath("r.pdf")));
+
+    ASSERT_TRUE(runProgram(batchArgs(1) + QStringList{"--print-pdf", dir.filePath("no/r.pdf")}));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("Cannot print to"));
+
+    process.start(VARENTIS_EXECUTABLE, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_TRUE(process.readAllStandardOutput().contains("--print-pdf <FILE>"));
 }
 
 } // namespace

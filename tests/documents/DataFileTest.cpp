@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "core/NumberText.h"
+#include "documents/TextEncoding.h"
+#include "documents/TextLines.h"
+
+#include <cstring>
+#include <random>
+
 using namespace varentis;
 
 namespace {
@@ -103,6 +110,31 @@ TEST(DataFileWriter, KeepsEmptyAndRepeatedLinesOfProgramAndDescription) {
     Opened o = open(file);
     EXPECT_EQ(o.controls.lines("Memo2"), (std::vector<std::string>{"10 V1", "", "10 V1"}));
     EXPECT_EQ(o.controls.lines("Memo1"), (std::vector<std::string>{"", "note"}));
+}
+
+// Lines that are exactly a section header would cut the program, replace the description
+// or add points on reading; they are written with a blank after them.
+TEST(DataFileWriter, LinesEqualToASectionHeaderAreWrittenSoTheFileReadsBackAsWritten) {
+    FakeControls c = defaultControls();
+    c.setChecked("UsingPotentiostat", false);
+    c.setLines("Memo2", {"[Info]", "5,10", "[Setup]", "Period=5", "[Valves]"});
+    c.setLines("Memo1", {"[Data]", "1\t2", "[data]", " [Info]"});
+    const std::string file = writeDataFile(c, twoPoints(), DataColumns{});
+    EXPECT_NE(file.find("[Valves]\r\n[Info] \r\n5,10\r\n[Setup] \r\nPeriod=5\r\n[Valves] \r\n"
+                        "[Info]\r\n[Data] \r\n1\t2\r\n[data]\r\n [Info]\r\n[Data]\r\n"),
+              std::string::npos)
+        << file;
+
+    Opened o = open(file);
+    EXPECT_EQ(o.controls.lines("Memo2"),
+              (std::vector<std::string>{"[Info] ", "5,10", "[Setup] ", "Period=5", "[Valves] "}));
+    EXPECT_EQ(o.controls.lines("Memo1"),
+              (std::vector<std::string>{"[Data] ", "1\t2", "[data]", " [Info]"}));
+    EXPECT_EQ(o.controls.text("Edit6"), "100") << "no setting comes from the program";
+    ASSERT_EQ(o.points.Count, 2) << "no point comes from the description";
+    EXPECT_DOUBLE_EQ(o.points.Signals[1], 2.25e-9);
+    // What was read is written again byte for byte.
+    EXPECT_EQ(writeDataFile(o.controls, o.points, DataColumns{}), file);
 }
 
 TEST(DataFile, ThePotentiostatAddsACurrentColumnThatComesBack) {
@@ -227,21 +259,6 @@ TEST(DataFileReader, LinesWithBracketsComeBackWhole) {
     EXPECT_EQ(o.controls.lines("Memo2"), c.lines("Memo2"));
     EXPECT_EQ(o.controls.text("PotentialEdit"), "[0]");
     EXPECT_EQ(o.points.Count, 2);
-}
-
-TEST(DataFileWriter, ALineThatIsASectionHeaderKeepsItsSectionAndThePoints) {
-    for (const char* header : {"[Setup]", "[Valves]", "[Info]", "[Data]"}) {
-        SCOPED_TRACE(header);
-        FakeControls c = defaultControls();
-        c.setLines("Memo2", {"V1=5", header, "V2=3"});
-        c.setLines("Memo1", {header, "after"});
-        Opened o = open(writeDataFile(c, twoPoints(), DataColumns{}));
-        const std::string kept = std::string(header) + " ";
-        EXPECT_EQ(o.controls.lines("Memo2"), (std::vector<std::string>{"V1=5", kept, "V2=3"}));
-        EXPECT_EQ(o.controls.lines("Memo1"), (std::vector<std::string>{kept, "after"}));
-        EXPECT_EQ(o.points.Count, 2);
-        EXPECT_DOUBLE_EQ(o.points.Signals[1], twoPoints().Signals[1]);
-    }
 }
 
 TEST(DataFileReader, NumbersThatTheUnitTakesBeyondAnyDoubleReadAsZero) {
@@ -374,4 +391,109 @@ TEST(DataFileReader, ReadsAFileInTheCodePage) {
     EXPECT_DOUBLE_EQ(o.points.Signals[1], 2.25 * 1e-9);
     // Written again from what was read, the file is the same bytes.
     EXPECT_EQ(writeDataFile(o.controls, o.points, DataColumns{}), bytes);
+}
+
+namespace {
+
+// The data pass as the rules state it, plainly: the whole file decoded, the first line
+// equal to "[Data]" found, every line after it split at its tabs and read with readNumber.
+struct PlainPoints {
+    std::vector<double> times, signals, currents;
+};
+
+PlainPoints plainDataPass(std::string_view bytes, bool withCurrents, const ColumnFactors& f) {
+    PlainPoints p;
+    const std::string text = decodeFileText(bytes);
+    bool inData = false;
+    forEachLine(text, [&](std::string_view line) {
+        if (!inData) {
+            inData = line == "[Data]";
+            return;
+        }
+        const std::size_t tab1 = line.find('\t');
+        std::string_view signal, current;
+        if (tab1 != std::string_view::npos) {
+            std::string_view rest = line.substr(tab1 + 1);
+            const std::size_t tab2 = withCurrents ? rest.find('\t') : std::string_view::npos;
+            signal = rest.substr(0, tab2);
+            if (tab2 != std::string_view::npos) current = rest.substr(tab2 + 1);
+        }
+        p.times.push_back(readNumber(line.substr(0, tab1)) * f.time);
+        p.signals.push_back(readNumber(signal) * f.signal);
+        if (withCurrents) p.currents.push_back(readNumber(current) * f.current);
+    });
+    return p;
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+void expectPlainResult(const std::string& bytes) {
+    Opened o = open(bytes);
+    const bool withCurrents = o.controls.checked("UsingPotentiostat");
+    const PlainPoints plain = plainDataPass(bytes, withCurrents, {1.0, 1e-9, 1e-12});
+    ASSERT_EQ(static_cast<std::size_t>(o.points.Count), plain.times.size()) << bytes;
+    EXPECT_TRUE(sameBits(o.points.Times, plain.times)) << bytes;
+    EXPECT_TRUE(sameBits(o.points.Signals, plain.signals)) << bytes;
+    EXPECT_TRUE(sameBits(o.points.Currents, plain.currents)) << bytes;
+}
+
+} // namespace
+
+// The reader parses the data section in place, quickly where the lines are plain decimals;
+// every other line, and every other file, must read exactly as the line-by-line rules say.
+TEST(DataFileReader, ReadsTheDataSectionAsTheLineByLineRulesSay) {
+    const std::string head = std::string(kDefaultSetup) + "[Valves]\r\n[Info]\r\nL\xF6sung\r\n";
+    const std::string heads[] = {
+        head,                                                    // Windows-1252
+        std::string(kDefaultSetup) + "[Info]\r\nL\xC3\xB6sung\r\n", // UTF-8
+        "\xEF\xBB\xBF" + std::string(kDefaultSetup),              // UTF-8 with a mark
+    };
+    const char* const bodies[] = {
+        "0.00\t1.50\r\n0.10\t2.25\r\n",
+        "0.00\t1.50\t-2.500\r\n0.10\t2.25\r\n0.20\r\n\r\n",
+        "  1.5\t 2\r\n1.5 \t2\r\n\t5\r\n1\t\t2\r\n+3\t-0\r\n.5\t5.\r\n",
+        "1e3\t2E-2\t3e+1\r\n1\t2\t3\t4\r\nabc\tdef\r\n-\t.\r\n1e999\tnan\r\n",
+        "0.1\t1.2\r0.2\t2.3\n0.3\t3.4\n\r0.4\t4.5",             // CR, LF, LF CR, no end
+        "12345678901234567890\t0.12345678901234567890123\r\n9007199254740993\t1\r\n",
+        "1\t2\r\n[Info]\r\nlate description\r\n3\t4\r\n",          // a header among the data
+        "1\t2\r\n\xB5\t3\r\n4\t\xC3\xA9\r\n",                       // bytes beyond ASCII
+        "",
+    };
+    for (const std::string& h : heads) {
+        for (const char* body : bodies) {
+            for (const char* flag : {"Using potentiostat=true", "Using potentiostat=false"}) {
+                std::string bytes = h + "[Data]\r\n" + body;
+                const std::size_t at = bytes.find("Using potentiostat=false");
+                if (at != std::string::npos) bytes.replace(at, 24, flag);
+                expectPlainResult(bytes);
+            }
+        }
+    }
+    // A file whose description follows its data comes back as before.
+    Opened late = open(std::string(kDefaultSetup) + "[Data]\r\n1\t2\r\n[Info]\r\nlate\r\n");
+    EXPECT_EQ(late.controls.lines("Memo1"), std::vector<std::string>{"late"});
+}
+
+TEST(DataFileReader, MutatedDataSectionsReadAsTheLineByLineRulesSay) {
+    std::mt19937 rng(11);
+    const std::string alphabet = "0123456789.-+eE \t\r\n[x\xB5";
+    for (int round = 0; round < 2000; ++round) {
+        std::string body;
+        for (int i = 0; i < 20; ++i) {
+            body += text(std::ldexp(static_cast<double>(rng() % 100000), -4), 2) + "\t" +
+                    text(static_cast<double>(rng() % 20000) / 7.0 - 1000, 3) + "\t" +
+                    text(static_cast<double>(rng() % 1000) - 500, 1) + "\r\n";
+        }
+        const int edits = static_cast<int>(rng() % 6);
+        for (int e = 0; e < edits; ++e)
+            body[rng() % body.size()] = alphabet[rng() % alphabet.size()];
+        const char* flag = rng() % 2 ? "Using potentiostat=true" : "Using potentiostat=false";
+        std::string bytes = std::string(kDefaultSetup) + "[Data]\r\n" + body;
+        bytes.replace(bytes.find("Using potentiostat=false"), 24, flag);
+        expectPlainResult(bytes);
+        if (HasFailure()) break;
+    }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -248,8 +250,17 @@ TEST(SettingsFile, ARefusedWriteNamesThePathAndKeepsTheOldFile) {
     const auto missing = dir / "no such folder" / "varnts.ini";
     auto error = writeSettingsFile(missing, store);
     ASSERT_TRUE(error);
-    EXPECT_EQ(*error, "Unable to write to " + missing.string());
+    EXPECT_EQ(*error, "Unable to write to " + missing.string() + ": " + std::strerror(ENOENT))
+        << "the message names the file and the reason";
     EXPECT_FALSE(readSettingsFile(missing).hasSection("Setup"));
+
+    // A read-only settings file is refused as a write into it would be, and kept.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    store.writeString("Setup", "Period", "3");
+    error = writeSettingsFile(path, store);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, "Unable to write to " + path.string() + ": " + std::strerror(EACCES));
+    EXPECT_EQ(readSettingsFile(path).readString("Setup", "Period", ""), "2");
     std::filesystem::remove_all(dir);
 }
 

@@ -56,6 +56,11 @@ TEST(XYFactors, SignalDecimals) {
         {"0.05", "0.0500001", 1, 6}, // ... but runs once even from 5
         {"0", "10", 4, 3},    // the unit does not matter, only the typed values
         {"-50", "50", 0, 2},
+        // A span of exactly a tenth of the magnitude adds nothing (r < 0.1 is false), however
+        // the doubles of the limits land.
+        {"0.9", "1", 1, 4},   {"1.8", "2", 1, 3},   {"2.7", "3", 1, 3},
+        {"9.9", "10", 1, 4},  {"9.9", "11", 1, 2},  {"-1", "-0.9", 1, 4},
+        {"0.89", "1", 1, 4},  {"0.91", "1", 1, 5},  {"990", "1100", 1, 0},
     };
     for (const Case& c : cases) {
         ScaleSettings settings;
@@ -78,6 +83,7 @@ TEST(XYFactors, TimeDecimals) {
         {"0", "1e-9", 0, 5}, // the upward loop stops at 5 for time
         {"1000", "1000.001", 0, 6}, // and the span loop may go on to 10
         {"1e6", "1.000000000001e6", 0, 10},
+        {"0.9", "1", 0, 4},  {"2.7", "3", 1, 3},  {"9.9", "11", 0, 2},  {"1.8", "2", 2, 3},
     };
     for (const Case& c : cases) {
         ScaleSettings settings;
@@ -150,6 +156,35 @@ TEST(XYFactors, SignalRangeMagnitudeUsesThePreviousZeroLine) {
     GraphScale second = scaled(settings, first).Scale;
     // |YMin - 5 nA| = 25 nA against |YMax + 5 nA| = 15 nA.
     EXPECT_DOUBLE_EQ(second.SignalRangeMagnitude, 25e-9);
+}
+
+// The magnitude handed to the detector is the decimal the texts mean, to the last bit: the
+// detector range is chosen by comparing it with the full scales, and 100 x 1e-9 in doubles
+// lies above 1e-7.
+TEST(XYFactors, SignalRangeMagnitudeIsTheDecimalTheTextsMean) {
+    struct Case {
+        const char *min, *max;
+        int units;
+        const char* zero; // in force since the previous scaling
+        double expected;  // A, the double nearest to the decimal
+    };
+    const Case cases[] = {
+        {"0", "100", 1, "0", 1e-7},      {"0", "1000", 1, "0", 1e-6},
+        {"-100", "100", 1, "0", 1e-7},   {"0", "10", 1, "90", 1e-7},
+        {"0", "0.1", 2, "0", 1e-7},      {"-0.3", "0.1", 2, "0", 3e-7},
+        {"0", "1e-7", 4, "0", 1e-7},     {"-70", "30", 0, "30", 1e-10},
+        {"0", "10", 1, "0.1", 1.01e-8},  {"5", "10", 3, "-15", 0.02},
+    };
+    for (const Case& c : cases) {
+        ScaleSettings settings;
+        settings.YMin = c.min;
+        settings.YMax = c.max;
+        settings.YUnits = c.units;
+        settings.Zero = c.zero;
+        const GraphScale previous = scaled(settings).Scale; // the zero line takes effect
+        EXPECT_EQ(scaled(settings, previous).Scale.SignalRangeMagnitude, c.expected)
+            << c.min << " .. " << c.max << " zero " << c.zero;
+    }
 }
 
 TEST(XYFactors, CurrentRangeMagnitudeIsTheLargerLimit) {

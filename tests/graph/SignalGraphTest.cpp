@@ -114,6 +114,54 @@ TEST(SignalGraph, ZeroInsideTheAxisGivesSolidLineLabelAndDottedTenths) {
     for (const Segment& seg : grid) EXPECT_TRUE(seg.from.y > 0 && seg.from.y < H);
 }
 
+// Nearest integer of n / d (d > 0), halves to even: the plain reference for the rows.
+long long roundHalfEven(long long n, long long d) {
+    long long q = n / d, r = n % d;
+    if (r < 0) q -= 1, r += d;
+    if (2 * r > d || (2 * r == d && q % 2 != 0)) ++q;
+    return q;
+}
+
+// The zero line sits at height x Y max / (Y max - Y min) and the grid rows at tenths of the
+// height from it, each rounded half to even as the typed limits give them: -50 .. 50 nA on
+// 433 pixels puts the zero line at row 216 (216.5 is a half), where doubles gave 217.
+TEST(SignalGraph, ZeroLineAndGridRowsRoundHalvesToEvenOnTheTypedLimits) {
+    const struct {
+        const char *yMin, *yMax;
+        long long tenthsMin, tenthsMax; // the same limits in tenths, for the reference
+    } axes[] = {{"-50", "50", -500, 500},   {"-1", "3", -10, 30},     {"-0.5", "1.5", -5, 15},
+                {"-25", "75", -250, 750},   {"-1.5", "2.5", -15, 25}, {"-0.3", "0.1", -3, 1},
+                {"-9.9", "0.1", -99, 1}};
+    int mismatches = 0;
+    for (const auto& a : axes) {
+        for (int height = 51; height <= 801; height += 2) {
+            ScaleSettings settings;
+            settings.YMin = a.yMin;
+            settings.YMax = a.yMax;
+            GraphScale s = XYFactors(settings, W, height, {}).Scale;
+            Plot plot;
+            plot.content.Height = height;
+            RecordingCanvas canvas;
+            const ZeroLabel label = drawSignalGraph(canvas, s, plot.content);
+            const long long z = roundHalfEven(height * a.tenthsMax, a.tenthsMax - a.tenthsMin);
+            auto row = [](long long y, PenStyle style) {
+                return line(0, static_cast<int>(y), W, static_cast<int>(y), kGrey, style);
+            };
+            std::vector<Segment> expected{row(z, PenStyle::Solid)};
+            for (int i = 1; i <= 9; ++i) {
+                const long long k = roundHalfEven(height * i, 10);
+                if (z - k > 0) expected.push_back(row(z - k, PenStyle::Dotted));
+                if (z + k < height) expected.push_back(row(z + k, PenStyle::Dotted));
+            }
+            if ((horizontalGrid(canvas) != expected || label.Top != z - 6) && ++mismatches <= 5)
+                ADD_FAILURE() << a.yMin << " .. " << a.yMax << " on " << height
+                              << " pixels: zero line expected at " << z << ", label top "
+                              << label.Top;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(SignalGraph, LowPlotStillEndsTheGrid) {
     for (int height : {1, 3, 5}) {
         Plot plot;
@@ -220,6 +268,65 @@ TEST(SignalGraph, WildPointsAreHeldAtTenThousandPixels) {
     EXPECT_EQ(tracePoints(canvas, plot.content.Colors.PMT), expected);
 }
 
+// A NaN or an infinity in the store (a file, an overflow) is drawn where it can be, at 0 or
+// at the edge, and the smoothing starts again from 0, as the live segment always did with a
+// NaN: the rest of the trace stays where its points are, in the full redraw as live.
+TEST(SignalGraph, ANaNOrInfinityInTheStoreKeepsTheRestOfTheTrace) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double bad;
+        int badRow; // where the bad point is drawn on the -50 .. 50 nA axis
+    } values[] = {{std::nan(""), 200}, {inf, H - 10000}, {-inf, H + 10000}};
+    // nA; the bad value replaces point 2. After it the trace is that of a run whose
+    // smoothing started from 0 at point 2.
+    const std::vector<double> signals{10, 20, 0, 30, 40, 50};
+    const std::vector<double> restarted{0, 0, 0, 30, 40, 50};
+    for (double damping : {0.0, 0.5}) {
+        for (const auto& v : values) {
+            SCOPED_TRACE("bad value " + std::to_string(v.bad) + ", damping " +
+                         std::to_string(damping));
+            Plot before, after, bad;
+            for (std::size_t i = 0; i < signals.size(); ++i) {
+                const double t = static_cast<double>(i);
+                before.points.append(t, signals[i] * 1e-9);
+                after.points.append(t, restarted[i] * 1e-9);
+                bad.points.append(t, i == 2 ? v.bad : signals[i] * 1e-9);
+            }
+            GraphScale s = scaleFor("-50", "50");
+            s.DampingFactor = damping;
+            auto redraw = [&s](const Plot& plot) {
+                RecordingCanvas canvas;
+                GraphScale scale = s;
+                drawSignalGraph(canvas, scale, plot.content);
+                return tracePoints(canvas, plot.content.Colors.PMT);
+            };
+            std::vector<Point> expected = redraw(after);
+            const std::vector<Point> first = redraw(before);
+            ASSERT_EQ(expected.size(), signals.size());
+            expected[0] = first[0];
+            expected[1] = first[1];
+            expected[2].y = v.badRow;
+            EXPECT_EQ(redraw(bad), expected);
+
+            // Live: the segments after the bad point end where those of the restarted run do.
+            auto live = [&s](const Plot& plot) {
+                GraphScale scale = s;
+                startLiveTrace(scale);
+                RecordingCanvas canvas;
+                for (std::size_t i = 0; i < plot.points.Signals.size(); ++i)
+                    drawPoint(canvas, scale, plot.content, static_cast<double>(i),
+                              plot.points.Signals[i], 0.0);
+                return canvas.segmentsOf(plot.content.Colors.PMT);
+            };
+            const auto got = live(bad);
+            const auto want = live(after);
+            ASSERT_EQ(got.size(), want.size());
+            EXPECT_EQ(got[2].to.y, v.badRow);
+            for (std::size_t i = 3; i < got.size(); ++i) EXPECT_EQ(got[i].to, want[i].to) << i;
+        }
+    }
+}
+
 TEST(SignalGraph, CurrentTraceNeedsPotentiostatDrawCurrentAndCurrents) {
     struct Case {
         bool using_, draw, currents;
@@ -277,16 +384,55 @@ TEST(DrawPoint, SegmentsContinueFromLastPlotted) {
     EXPECT_EQ(canvas.segmentsOf(plot.content.Colors.PMT).back().to, (Point{10000, H + 10000}));
 }
 
-TEST(DrawPoint, FullRedrawLeavesLastPlottedAlone) {
-    Plot plot;
-    GraphScale s = scaleFor("0", "100");
-    RecordingCanvas canvas;
-    drawPoint(canvas, s, plot.content, 2.0, 50e-9, 0.0);
-    plot.points.append(2.0, 50e-9);
-    GraphScale::Plotted before = s.LastPlotted;
-    drawSignalGraph(canvas, s, plot.content);
-    EXPECT_EQ(s.LastPlotted.x, before.x);
-    EXPECT_EQ(s.LastPlotted.signalY, before.signalY);
+// A full redraw during a run (a resize, an axis change, a zoom) draws the stored points on
+// the new scale; the next live segment starts at the last point's place on that scale, not
+// at its pixel on the old one, which drew a stray line across the plot.
+TEST(DrawPoint, AfterAFullRedrawTheNextSegmentStartsAtTheLastPointOnTheNewScale) {
+    const struct {
+        const char* what;
+        const char *yMin, *yMax;
+        int width, height;
+        bool current;
+        Point start;        // of the next signal segment
+        int currentStartY;  // of the next current segment
+    } cases[] = {
+        {"the same scale", "0", "100", W, H, false, {12, 200}, 200},
+        {"another signal axis", "0", "200", W, H, false, {12, 300}, 200},
+        {"a taller plot", "0", "100", W, 600, true, {12, 300}, 150},
+        {"a narrower plot", "-100", "100", 300, H, true, {6, 100}, 100},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Plot plot;
+        plot.content.DrawCurrent = true;
+        if (c.current) plot.points.startRun(10, true);
+        GraphScale s = scaleFor("0", "100");
+        startLiveTrace(s);
+        RecordingCanvas canvas;
+        // Two points of a run, stored and drawn live: 50 nA and 1 pA on -2 .. 2 pA.
+        for (double t : {0.0, 2.0}) {
+            plot.points.append(t, 50e-9, 1e-12);
+            drawPoint(canvas, s, plot.content, t, 50e-9, c.current ? 1e-12 : 0.0);
+        }
+        ScaleSettings settings;
+        settings.YMin = c.yMin;
+        settings.YMax = c.yMax;
+        s = XYFactors(settings, c.width, c.height, s).Scale;
+        plot.content.Width = c.width;
+        plot.content.Height = c.height;
+        drawSignalGraph(canvas, s, plot.content);
+
+        canvas.clear();
+        drawPoint(canvas, s, plot.content, 4.0, 50e-9, c.current ? 1e-12 : 0.0);
+        const auto signal = canvas.segmentsOf(plot.content.Colors.PMT);
+        const auto current = canvas.segmentsOf(plot.content.Colors.Current);
+        ASSERT_EQ(signal.size(), 1u);
+        ASSERT_EQ(current.size(), 1u);
+        EXPECT_EQ(signal[0].from, c.start);
+        EXPECT_EQ(signal[0].to.y, c.start.y) << "the signal did not change";
+        EXPECT_EQ(current[0].from.y, c.currentStartY);
+        EXPECT_EQ(current[0].to.y, c.currentStartY);
+    }
 }
 
 TEST(Pixel, MatchesRoundingAfterTheClamp) {

@@ -9,7 +9,9 @@
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -259,6 +261,7 @@ TEST(Trace, WritesOneLinePerAccessAndPassesValuesThrough) {
         dev.SetPort(0x85, 0);
         EXPECT_EQ(dev.ReadPort(0xA2), 0x5B);
     }
+    EXPECT_FALSE(traced->finish()) << "every line reached the file";
     traced.reset();
 
     std::ifstream in(path);
@@ -267,6 +270,22 @@ TEST(Trace, WritesOneLinePerAccessAndPassesValuesThrough) {
     EXPECT_EQ(text.str(), "W 378 85\nW 37A 04\nW 37A 0C\nW 378 00\nW 37A 08\nW 37A 0C\n"
                           "W 378 A2\nW 37A 04\nW 37A 0C\nW 37A 2E\nW 37A 2A\nR 378 5B\nW 37A 0C\n");
     std::remove(path.c_str());
+}
+
+// A trace that cannot be written (a full disk) says so when it finishes, not silently.
+TEST(Trace, AFailedWriteIsReportedAtTheFinish) {
+    auto inner = makePortBackend("sim", testSimOptions(), nullptr);
+    std::string error;
+    auto traced = withBusTrace(inner, "/dev/full", &error);
+    ASSERT_TRUE(traced) << error;
+    {
+        TDevice dev(*traced);
+        for (int i = 0; i < 20000; ++i) dev.SetPort(0x85, 0); // more than the buffer holds
+    }
+    const auto failure = traced->finish();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(*failure, std::strerror(ENOSPC));
+    EXPECT_EQ(traced->finish(), failure) << "asked again, the same answer";
 }
 
 TEST(Trace, UnwritableFileKeepsTheBackend) {

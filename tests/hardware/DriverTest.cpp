@@ -82,6 +82,19 @@ TEST(PmtCodes, RangeIsTheMostSensitiveThatHoldsTheCurrent) {
     for (auto [current, range] : cases) EXPECT_EQ(pmtRangeFor(current), range) << current;
 }
 
+// A limit typed in a unit is a product of doubles a few units in the last place away from
+// the decimal it means: 100 x 1e-9 lies above the double 1e-7, yet it is that full scale.
+TEST(PmtCodes, RangeTakesAProductOfTypedDecimalsEqualToAFullScaleAsEqual) {
+    const struct {
+        const char* typed;
+        double unit;
+        int range;
+    } cases[]{{"100", 1e-9, 4}, {"1000", 1e-9, 3}, {"10", 1e-9, 5},    {"0.1", 1e-6, 4},
+              {"100", 1e-6, 1}, {"1", 1e-3, 0},    {"100.001", 1e-9, 3}, {"10.0001", 1e-9, 4}};
+    for (const auto& c : cases)
+        EXPECT_EQ(pmtRangeFor(readNumber(c.typed) * c.unit), c.range) << c.typed << " x " << c.unit;
+}
+
 using Pmt = SimFixture;
 
 TEST_F(Pmt, SetVoltageWritesHighByteFirst) {
@@ -192,6 +205,64 @@ TEST_F(Timer, GetTimeAssemblesTheFourBytesLowFirst) {
     for (const Case& c : cases) {
         for (int i = 0; i < 4; ++i) sim.scriptRead(static_cast<std::uint8_t>(0x84 + i), {c.b[i]});
         EXPECT_EQ(dev.GetTime(), c.seconds);
+    }
+}
+
+// The counter runs while its four bytes are read, low byte first, with no latch. A carry
+// out of byte 0 that falls between two of the reads would tear the count (0.65535 s read as
+// 1.31071 s); whatever moment the reads start, the time must lie between the counts before
+// and after them.
+TEST_F(Timer, GetTimeIsNeverTornByACarryDuringTheReads) {
+    sim.setRecordLimit(0);
+    for (std::uint32_t carry : {0x100u, 0x10000u, 0x1000000u}) {
+        int torn = 0;
+        std::string first;
+        // The reads take about 35 µs: starting them from 70 µs before the carry in steps
+        // of 1 µs puts it before, between and after every one of them.
+        for (int us = 70; us > 0; --us) {
+            dev.TimerStart();
+            dev.TimerReset();
+            sim.clock().advance(std::int64_t{carry} * 10'000 - us * 1'000);
+            const std::uint32_t before = sim.timerCount();
+            const double t = dev.GetTime();
+            const std::uint32_t after = sim.timerCount();
+            if (!(t >= before / 1e5 && t <= after / 1e5) && torn++ == 0)
+                first = std::to_string(us) + " us before the carry: " + std::to_string(t) +
+                        " s read between counts " + std::to_string(before) + " and " +
+                        std::to_string(after);
+        }
+        EXPECT_EQ(torn, 0) << "carry into 0x" << std::hex << carry << ", first at " << first;
+    }
+}
+
+// The four bytes are read low to high; one more read of byte 0 tells whether it wrapped
+// meanwhile, and only then are the four read again.
+TEST_F(Timer, GetTimeReadsTheBytesLowToHighAndAgainOnlyAfterAWrapOfByteZero) {
+    auto timerReads = [this] {
+        std::vector<std::string> reads;
+        for (const std::string& op : registerOps(sim.portAccesses()))
+            if (op[0] == 'R') reads.push_back(op);
+        return reads;
+    };
+    const std::vector<std::string> once{"R 84", "R 85", "R 86", "R 87", "R 84"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), {"R 84", "R 85", "R 86", "R 87"});
+
+    struct Case {
+        int microsecondsBeforeCarry; // when the reads start, before byte 0 wraps
+        std::vector<std::string> reads;
+    };
+    const Case cases[]{{200, once}, {25, twice}, {15, twice}, {-20, once}};
+    for (const Case& c : cases) {
+        dev.TimerStart();
+        dev.TimerReset();
+        sim.clock().advance(0x300 * 10'000 - c.microsecondsBeforeCarry * 1'000);
+        sim.clearRecord();
+        const std::uint32_t before = sim.timerCount();
+        const double t = dev.GetTime();
+        EXPECT_EQ(timerReads(), c.reads) << c.microsecondsBeforeCarry << " us before the carry";
+        EXPECT_GE(t, before / 1e5);
+        EXPECT_LE(t, sim.timerCount() / 1e5);
     }
 }
 

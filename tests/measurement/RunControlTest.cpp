@@ -227,6 +227,35 @@ TEST_F(RunControlTest, MaxTimeStopEndsTheRunInTheSameTick) {
     EXPECT_EQ(store.Times.capacity(), 100u) << "the stopped run keeps no spare room";
 }
 
+// "Stop if max time" stops once the next point would be due at X max: the last point kept
+// is the one before it. The period and the axis come as the window forms them from what the
+// operator typed (a number times its unit), so summed 0.1 s steps fall short of 100 s by a
+// hair; as decimals the 1000th step reaches it.
+TEST_F(RunControlTest, MaxTimeStopCountsThePointsAsDecimalsWould) {
+    const struct {
+        const char* xMax;
+        double xUnit; // s per unit of "X units"
+        const char* period;
+        double periodUnit; // s per unit of "Period units"
+        int points;
+        double last; // s
+    } cases[] = {
+        {"100", 1.0, "100", 0.001, 1000, 99.9},  {"10", 1.0, "100", 0.001, 100, 9.9},
+        {"1.5", 60.0, "300", 0.001, 300, 89.7},  {"0.01", 3600.0, "1.2", 1.0, 30, 34.8},
+        {"3", 1.0, "0.3", 1.0, 10, 2.7},         {"10.05", 1.0, "100", 0.001, 101, 10.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("X max ") + c.xMax + ", period " + c.period);
+        options.MaxTimeStop = true;
+        options.Scale.XMax = readNumber(c.xMax) * c.xUnit;
+        start(readNumber(c.period) * c.periodUnit, 1000.0);
+        ticksUntil(1e9);
+        EXPECT_EQ(run.State, RunState::Stopped);
+        EXPECT_EQ(store.Count, c.points);
+        EXPECT_NEAR(store.Times[static_cast<std::size_t>(store.Count - 1)], c.last, 1e-9);
+    }
+}
+
 TEST_F(RunControlTest, UnattendedRunStopsAtItsMeasurementTime) {
     options.Scale.XMax = 100.0;
     options.StopAfterSeconds = 100.0; // a hundred 0.1 s steps add up to just below 100
