@@ -1,15 +1,18 @@
 #pragma once
 
 #include "documents/DataFile.h"
+#include "documents/RunJournal.h"
 
 #include <QString>
+#include <QTimer>
 
 namespace varentis {
 
 class TSDIAppForm;
 
 // The main window's document: the file last saved or opened, whether the points need
-// saving, the New, Open, Save and Save As commands and the unsaved-data question.
+// saving, the New, Open, Save and Save As commands and the unsaved-data question; the run
+// journal that keeps unsaved points on disk, and the recovery of journals left behind.
 class DocumentController : private DataFileReadHooks {
 public:
     explicit DocumentController(TSDIAppForm& form);
@@ -34,6 +37,20 @@ public:
     QString saveToFile(const QString& path);
     QString openFile(const QString& path);
 
+    // A run starts: its journal begins, with the settings and no points.
+    void runStarted();
+    // The run added points to the store: they need saving, and they go to the journal.
+    void pointsStored();
+    // The points are saved or given up on purpose (a clean exit): the journal goes.
+    void discardJournal();
+    // At start-up: offers each measurement that a program which did not close left in its
+    // journal, newest first, until one is recovered. Yes makes it the current, unsaved run;
+    // No keeps it for a later start; Delete deletes it.
+    void offerJournalRecovery();
+    RunJournal& journal() { return journal_; }
+    // The unit factors and decimals Save writes with now.
+    DataColumns dataColumns() const;
+
 private:
     bool saveDocument();
     void showCaption();
@@ -41,8 +58,13 @@ private:
     void applyPeriod() override;
     ColumnFactors recomputeScaling() override;
 
+    void loadBytes(std::string_view bytes);
+
     TSDIAppForm& form_;
     QString openDir_, saveName_;
+    RunJournal journal_;
+    // Settings changed during or after a run reach the journal within a second.
+    QTimer journalCheck_;
 };
 
 } // namespace varentis

@@ -269,6 +269,7 @@ void TSDIAppForm::BitBtn1Click() {
     const PointSizing sizing = PointSizing::forRun(capacity, UsingPotentiostat->isChecked());
     store_.CurrentsLength = sizing.CurrentsLength;
     plot_.startLiveTrace();
+    documents_.runStarted();
     acquisition_->start(runOptions(), sizing);
     drainRunEvents();
 }
@@ -296,9 +297,11 @@ void TSDIAppForm::drainRunEvents() {
     // wait for this loop instead, so the order holds.
     if (draining_ || !acquisition_) return;
     draining_ = true;
+    const int before = store_.Count;
     while (acquisition_->events().replayInto(runView_) > 0) {
     }
     draining_ = false;
+    if (store_.Count != before) documents_.pointsStored();
 }
 
 void TSDIAppForm::Timer1Timer() {
@@ -474,7 +477,11 @@ void TSDIAppForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Unsaved points that nobody was asked about (an unattended run told to quit without
+    // saving) stay in the run journal, offered at the next start.
+    const bool keepJournal = !askOnClose && !documents_.DataSaved;
     FormClose();
+    if (!keepJournal) documents_.discardJournal();
     event->accept();
     emit formClosed();
 }

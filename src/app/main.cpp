@@ -128,7 +128,13 @@ int main(int argc, char** argv) {
                          Qt::QueuedConnection);
         BatchRun batchRun(form, batch);
         form.show();
-        QTimer::singleShot(0, &batchRun, &BatchRun::start);
+        QTimer::singleShot(0, &batchRun, [&batchRun, &form] {
+            batchRun.start();
+            // Nobody is there to answer in an unattended run: the journals wait for a start
+            // with a window.
+            if (!form.quietErrors && batchRun.exitCode() == 0)
+                form.documents().offerJournalRecovery();
+        });
         status = QCoreApplication::exec();
         if (batchRun.exitCode() != 0) status = batchRun.exitCode();
         else if (form.quietErrors && form.settingsWriteFailed) status = 1;

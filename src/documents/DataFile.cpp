@@ -141,6 +141,14 @@ void applySetupLine(std::string_view line, ControlAccess& controls) {
     controls.setText("Label11", controls.itemText("ComboBox1"));
 }
 
+// A number of the data section in SI units. One that a unit factor takes beyond any double
+// (1e306 h) reads as 0, as an unreadable number does: an infinite time or signal has no
+// place on the graph.
+double scaled(double value, double factor) {
+    const double si = value * factor;
+    return std::isfinite(si) ? si : 0.0;
+}
+
 std::vector<std::string> toStrings(const std::vector<std::string_view>& lines) {
     return {lines.begin(), lines.end()};
 }
@@ -163,8 +171,7 @@ int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFacto
     return std::max(d, XDecimals);
 }
 
-std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
-                          const DataColumns& columns) {
+std::string dataFileHead(const ControlAccess& controls) {
     std::string head;
     appendLine(head, kSetupHeader);
     for (const SetupLine& s : kSetup) {
@@ -190,27 +197,54 @@ std::string writeDataFile(const ControlAccess& controls, const PointStore& point
     appendLine(head, kInfoHeader);
     for (const auto& line : controls.lines("Memo1")) appendTextLine(head, line);
     appendLine(head, kDataHeader);
-
     // The data lines are ASCII, the same bytes in either encoding.
-    std::string out = encodeFileText(head);
-    const bool withCurrents = controls.checked(kUsingPotentiostat);
-    const int timeDecimals = timeColumnDecimals(columns.XDecimals, columns.periodSeconds,
-                                                columns.factors.time);
-    const auto count = static_cast<std::size_t>(std::max(points.Count, 0));
-    out.reserve(out.size() + count * (withCurrents ? 40 : 28));
-    for (std::size_t i = 0; i < count && i < points.Times.size() && i < points.Signals.size();
-         ++i) {
-        appendText(out, points.Times[i] / columns.factors.time, timeDecimals);
+    return encodeFileText(head);
+}
+
+DataLineFormat dataLineFormat(const ControlAccess& controls, const DataColumns& columns) {
+    DataLineFormat f;
+    f.factors = columns.factors;
+    f.timeDecimals =
+        timeColumnDecimals(columns.XDecimals, columns.periodSeconds, columns.factors.time);
+    f.YDecimals = columns.YDecimals;
+    f.CurrentDecimals = columns.CurrentDecimals;
+    f.withCurrents = controls.checked(kUsingPotentiostat);
+    return f;
+}
+
+void appendDataLines(std::string& out, const PointStore& points, std::size_t from,
+                     std::size_t to, const DataLineFormat& format) {
+    to = std::min({to, static_cast<std::size_t>(std::max(points.Count, 0)), points.Times.size(),
+                   points.Signals.size()});
+    if (from >= to) return;
+    out.reserve(out.size() + (to - from) * (format.withCurrents ? 40 : 28));
+    for (std::size_t i = from; i < to; ++i) {
+        appendText(out, points.Times[i] / format.factors.time, format.timeDecimals);
         out += '\t';
-        appendText(out, points.Signals[i] / columns.factors.signal, columns.YDecimals);
-        if (withCurrents) {
+        appendText(out, points.Signals[i] / format.factors.signal, format.YDecimals);
+        if (format.withCurrents) {
             out += '\t';
-            appendText(out, points.currentAt(static_cast<int>(i)) / columns.factors.current,
-                       columns.CurrentDecimals);
+            appendText(out, points.currentAt(static_cast<int>(i)) / format.factors.current,
+                       format.CurrentDecimals);
         }
         out += "\r\n";
     }
+}
+
+std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
+                          const DataColumns& columns) {
+    std::string out = dataFileHead(controls);
+    appendDataLines(out, points, 0, static_cast<std::size_t>(std::max(points.Count, 0)),
+                    dataLineFormat(controls, columns));
     return out;
+}
+
+std::size_t dataLineCount(std::string_view bytes) {
+    const std::size_t start = bodyStart(bytes, kDataHeader);
+    if (start == std::string_view::npos) return 0;
+    std::size_t n = 0;
+    forEachLine(bytes.substr(start), [&n](std::string_view) { ++n; });
+    return n;
 }
 
 namespace {
@@ -295,9 +329,9 @@ void readDataLines(std::string_view data, bool withCurrents, const ColumnFactors
             signal = readNumber(f.signal);
             current = readNumber(f.current);
         }
-        points.Times.push_back(time * factors.time);
-        points.Signals.push_back(signal * factors.signal);
-        if (withCurrents) points.Currents.push_back(current * factors.current);
+        points.Times.push_back(scaled(time, factors.time));
+        points.Signals.push_back(scaled(signal, factors.signal));
+        if (withCurrents) points.Currents.push_back(scaled(current, factors.current));
         // A line ends at CR, LF or CRLF.
         if (q < end && *q++ == '\r' && q < end && *q == '\n') ++q;
         p = q;

@@ -14,6 +14,7 @@ struct ColumnFactors {
     double time = 1.0;     // of "X units"
     double signal = 1e-9;  // of "Y units"
     double current = 1e-12; // of "Current units"
+    bool operator==(const ColumnFactors&) const = default;
 };
 
 // What the writer needs beyond the controls and the points.
@@ -36,6 +37,29 @@ int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFacto
 // blank after it, so that the file reads back as it was written.
 std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
                           const DataColumns& columns);
+
+// The file in two parts, as the run journal writes it: the head once (every line up to and
+// including "[Data]"), then the data lines as the points come. Head + lines of all points is
+// writeDataFile, byte for byte.
+std::string dataFileHead(const ControlAccess& controls);
+
+// How the data lines are formatted, fixed by the controls and the axis scaling at the time.
+struct DataLineFormat {
+    ColumnFactors factors;
+    int timeDecimals = 2;
+    int YDecimals = 2;
+    int CurrentDecimals = 3;
+    bool withCurrents = false; // "Using potentiostat" is checked: a third column
+    bool operator==(const DataLineFormat&) const = default;
+};
+DataLineFormat dataLineFormat(const ControlAccess& controls, const DataColumns& columns);
+
+// Appends the data lines of points [from, to) of `points` (clamped to what it holds).
+void appendDataLines(std::string& out, const PointStore& points, std::size_t from,
+                     std::size_t to, const DataLineFormat& format);
+
+// The number of data lines in a data file's bytes (the lines after "[Data]"); 0 without it.
+std::size_t dataLineCount(std::string_view bytes);
 
 // The steps of Open that belong to the main window, called between the reader's passes.
 class DataFileReadHooks {

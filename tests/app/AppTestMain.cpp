@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // The windows need a widget application; without a display the offscreen platform serves.
@@ -7,6 +8,10 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    // Run journals (of the windows here and of the programs the tests start) go to a folder
+    // of this test process, never to the user's own.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -261,6 +261,16 @@ TEST(DataFileReader, LinesWithBracketsComeBackWhole) {
     EXPECT_EQ(o.points.Count, 2);
 }
 
+TEST(DataFileReader, NumbersThatTheUnitTakesBeyondAnyDoubleReadAsZero) {
+    Opened o = open("[Setup]\r\nX units=h\r\nY units=A\r\nUsing potentiostat=true\r\n"
+                    "Current units=A\r\n[Data]\r\n1e306\t1e308\t-1e308\r\n0.5\t2\t-3\r\n");
+    ASSERT_EQ(o.points.Count, 2);
+    EXPECT_EQ(o.points.Times[0], 0.0) << "1e306 h is beyond a double in seconds";
+    EXPECT_EQ(o.points.Signals[0], 1e308) << "in amperes it fits";
+    EXPECT_EQ(o.points.Currents[0], -1e308);
+    EXPECT_EQ(o.points.Times[1], 1800.0);
+}
+
 TEST(DataFileReader, AnEmptyDescriptionStaysEmpty) {
     FakeControls start = defaultControls();
     start.setLines("Memo1", {"old text"});
