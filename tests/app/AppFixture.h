@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -47,6 +48,19 @@ void whenModal(QObject* context, std::function<void(T*)> act, int tries = 500) {
         }
         if (tries > 0) whenModal<T>(context, act, tries - 1);
     });
+}
+
+// Names `path` in a file dialog and closes it with OK (`done`, which asks nothing more, or
+// `accept`, which asks before replacing a file), as an operator typing the name would. The
+// name goes into the dialog's name field: selecting the file in the list does not hold for a
+// read-only file in a save dialog, which the list shows disabled once it has read the folder.
+inline void chooseFile(QFileDialog* dialog, const QString& path, bool asAccept = false) {
+    const QFileInfo file(path);
+    dialog->setDirectory(file.absolutePath());
+    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText(file.fileName());
+    else dialog->selectFile(path);
+    if (asAccept) static_cast<QDialog*>(dialog)->accept();
+    else static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
 }
 
 // The program's windows on a simulated instrument with a virtual clock; the settings

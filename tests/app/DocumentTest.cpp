@@ -204,8 +204,7 @@ TEST_F(DocumentTest, AFailedSaveNamesTheFileAndTheReason) {
     QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     // Through the Save command, its dialog and the error box.
     whenModal<QFileDialog>(modalGuard.get(), [readOnly](QFileDialog* dialog) {
-        dialog->selectFile(readOnly);
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted); // no overwrite question
+        chooseFile(dialog, readOnly); // no overwrite question
     });
     QString message;
     bool shown = false;

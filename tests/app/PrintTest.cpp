@@ -69,8 +69,7 @@ protected:
     void printToPdf(TPrintRep* rep, const QString& path) {
         rep->ComboBox1->setCurrentIndex(rep->ComboBox1->findText(TPrintRep::PdfFile));
         whenModal<QFileDialog>(modalGuard.get(), [path](QFileDialog* dialog) {
-            dialog->selectFile(path);
-            static_cast<QDialog*>(dialog)->accept();
+            chooseFile(dialog, path, true);
         });
         QTest::mouseClick(rep->Button2, Qt::LeftButton);
     }
