@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -124,6 +125,12 @@ int main(int argc, char** argv) {
     {
         Application application(iniPath, *backend);
         TSDIAppForm& form = application.form();
+        if (parser.value(bus).startsWith("sim") && sim.speed != 1.0) {
+            // The acquisition timer keeps its 110 ms of the simulated instrument's time.
+            const auto interval = std::chrono::duration<double, std::milli>(110.0 / sim.speed);
+            form.acquisition().setTickInterval(
+                std::chrono::duration_cast<std::chrono::nanoseconds>(interval));
+        }
         QObject::connect(&form, &TSDIAppForm::formClosed, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         BatchRun batchRun(form, batch);

@@ -72,7 +72,8 @@ void Acquisition::loop() {
             command(run_);
             lock.lock();
             // The timer's first tick comes one interval after it was switched on.
-            if (!wasEnabled && run_.TimerEnabled) next = Clock::now() + kTickInterval;
+            if (!wasEnabled && run_.TimerEnabled)
+                next = Clock::now() + std::chrono::nanoseconds(interval_.load());
             ++completed_;
             if (commands_.empty()) commandWaiting_.store(false, std::memory_order_relaxed);
             done_.notify_all();
@@ -91,7 +92,7 @@ void Acquisition::loop() {
         lock.lock();
         // Like a window timer, a late tick is not made up for: the next one keeps the
         // interval from this one's due time, or comes at once when that has passed too.
-        next += kTickInterval;
+        next += std::chrono::nanoseconds(interval_.load());
         const Clock::time_point now = Clock::now();
         if (next < now) next = now;
     }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -40,6 +41,10 @@ public:
     void stop();
     // The options for the next tick; returns at once.
     void setOptions(const RunOptions& options);
+    // The timer's interval in the computer's time: 110 ms, or that much of a simulated
+    // instrument's time when its clock runs faster or slower (each tick still ends after
+    // 0.105 s of instrument time, so the ticks then cover the run's time as with hardware).
+    void setTickInterval(std::chrono::nanoseconds interval) { interval_ = interval.count(); }
 
     // Inline mode: one tick of the acquisition timer (nothing while it is off).
     void tick();
@@ -68,6 +73,7 @@ private:
     std::deque<Command> commands_;
     std::uint64_t queued_ = 0, completed_ = 0;
     std::atomic<bool> commandWaiting_{false};
+    std::atomic<std::int64_t> interval_{std::chrono::nanoseconds(kTickInterval).count()};
     bool quit_ = false;
     std::thread thread_;
 };

@@ -5,7 +5,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <vector>
 #include <cstring>
 
 namespace {
@@ -261,6 +264,42 @@ TEST_F(BatchTest, PrintPdfNeedsARunOrAFileAndAPlaceToWrite) {
     process.start(VARENTIS_EXECUTABLE, {"--help"});
     ASSERT_TRUE(process.waitForFinished(20000));
     EXPECT_TRUE(process.readAllStandardOutput().contains("--print-pdf <FILE>"));
+}
+
+} // namespace
+
+namespace {
+
+// The spread of the signals of a saved run's points (nA).
+double signalSpread(const QStringList& lines) {
+    const qsizetype data = lines.indexOf("[Data]");
+    double sum = 0, sumSquares = 0;
+    int n = 0;
+    for (qsizetype i = data + 1; data >= 0 && i < lines.size(); ++i) {
+        const double signal = lines[i].split('\t').value(1).toDouble();
+        sum += signal;
+        sumSquares += signal * signal;
+        ++n;
+    }
+    return n > 1 ? std::sqrt(std::max(0.0, sumSquares / n - (sum / n) * (sum / n))) : -1.0;
+}
+
+// A faster simulated clock gives the acquisition timer the same 110 ms of instrument time:
+// the ticks still cover the run, so every point averages the readings of its whole period.
+// With the timer at 110 ms of the computer's time, a tick at ten times the speed covered a
+// tenth of the run and most points were single readings, as noisy as one reading is.
+TEST_F(BatchTest, AFasterSimulatedClockAveragesPointsAsTheRealOne) {
+    std::vector<double> spread;
+    for (const char* speed : {"1", "10"}) {
+        SCOPED_TRACE(speed);
+        const QString out = dir.filePath(QString("speed%1.vrd").arg(speed));
+        ASSERT_TRUE(runProgram({"--ini", dir.filePath("v.ini"), "--run", "3", "--save", out,
+                                "--quit", "--sim-speed", speed}));
+        ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        spread.push_back(signalSpread(crlfLines(out)));
+        ASSERT_GT(spread.back(), 0.0);
+    }
+    EXPECT_LT(spread[1], 3 * spread[0]) << "at 1x " << spread[0] << " nA, at 10x " << spread[1];
 }
 
 } // namespace
