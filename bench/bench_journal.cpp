@@ -24,17 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FakeControls defaultControls() {
-    FakeControls c;
-    std::array<std::string, 6> zero, factor;
-    GraphColors colors;
-    PageSetupValues page;
-    SettingsTargets targets{c, zero, factor, colors, page};
-    loadCreationSettings(ProfileStore{}, c);
-    loadActivationSettings(ProfileStore{}, targets);
-    return c;
-}
-
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace varentis::test {
 
@@ -132,6 +134,20 @@ protected:
             if (shown) *shown = true;
             dialog->reject();
         });
+    }
+    // Clicks `target` (at `at`, its centre when null) and answers the colour dialog it opens
+    // with `color`, or cancels it after changing its colour when there is none.
+    void pickColor(QWidget* target, std::optional<QColor> color, QPoint at = {}) {
+        whenModal<QColorDialog>(modalGuard.get(), [color](QColorDialog* dialog) {
+            if (color) {
+                dialog->setCurrentColor(*color);
+                dialog->accept();
+            } else {
+                dialog->setCurrentColor(QColor(1, 2, 3));
+                dialog->reject();
+            }
+        });
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
     }
     // Notes a message box that shows within `ms` and cancels it.
     void watchForQuestion(bool* asked, int ms = 200) {

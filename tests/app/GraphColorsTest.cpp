@@ -25,20 +25,6 @@ class GraphColorsTest : public AppTest {
         action("Graphsetup1")->trigger();
         EXPECT_TRUE(shown);
     }
-    // Presses a colour button and answers its colour dialog: a colour to accept, or none
-    // to cancel (after changing the dialog's colour, which must not count).
-    void pickColor(QPushButton* button, std::optional<QColor> color) {
-        whenModal<QColorDialog>(modalGuard.get(), [color](QColorDialog* dialog) {
-            if (color) {
-                dialog->setCurrentColor(*color);
-                dialog->accept();
-            } else {
-                dialog->setCurrentColor(QColor(1, 2, 3));
-                dialog->reject();
-            }
-        });
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
     static QColor qcolor(ColorRef c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
 };
 

@@ -41,20 +41,6 @@ protected:
         action("Print1")->trigger();
         EXPECT_TRUE(shown);
     }
-    // Presses `target` and answers the colour dialog with `color`, or cancels it after
-    // changing its colour when there is none.
-    void pickColor(QWidget* target, std::optional<QColor> color) {
-        whenModal<QColorDialog>(modalGuard.get(), [color](QColorDialog* dialog) {
-            if (color) {
-                dialog->setCurrentColor(*color);
-                dialog->accept();
-            } else {
-                dialog->setCurrentColor(QColor(1, 2, 3));
-                dialog->reject();
-            }
-        });
-        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(2, 1));
-    }
     // Presses "&Margins"; `act` works in the margins dialog, which it must close.
     void margins(TPrintRep* rep, std::function<void(TForm2*)> act) {
         bool shown = false;
@@ -163,15 +149,15 @@ TEST_F(PrintTest, TheTickedBlocksShowInThePictureAndTheGridOnlyWithTheDataGraph)
 TEST_F(PrintTest, ColoursPickedOnThePictureStayWhenTheDialogIsCancelled) {
     openWindow();
     print([&](TPrintRep* d) {
-        pickColor(d->Shape1, QColor(255, 0, 0));
+        pickColor(d->Shape1, QColor(255, 0, 0), QPoint(2, 1));
         EXPECT_EQ(d->Shape1->penColor(), QColor(255, 0, 0));
         EXPECT_EQ(d->Shape3->penColor(), QColor(255, 0, 0)) << "both frames";
-        pickColor(d->Shape2, QColor(0, 0, 255));
+        pickColor(d->Shape2, QColor(0, 0, 255), QPoint(2, 1));
         EXPECT_EQ(d->Shape2->brushColor(), QColor(0, 0, 255));
-        pickColor(d->Shape4, QColor(0, 128, 0));
-        pickColor(d->Shape3, std::nullopt); // cancelled: the frame keeps its red
+        pickColor(d->Shape4, QColor(0, 128, 0), QPoint(2, 1));
+        pickColor(d->Shape3, std::nullopt, QPoint(2, 1)); // cancelled: the frame keeps its red
         EXPECT_EQ(d->Shape1->penColor(), QColor(255, 0, 0));
-        pickColor(d->Label5, QColor(0, 255, 0));
+        pickColor(d->Label5, QColor(0, 255, 0), QPoint(2, 1));
         EXPECT_EQ(d->Label4->palette().color(QPalette::WindowText), QColor(0, 255, 0));
         windows->margins->SpinEdit1->setValue(5);
         QTest::mouseClick(d->Button3, Qt::LeftButton);

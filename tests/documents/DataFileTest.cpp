@@ -34,17 +34,6 @@ struct Hooks : DataFileReadHooks {
     std::vector<std::string> calls;
 };
 
-// The controls as a first start leaves them.
-FakeControls defaultControls() {
-    FakeControls c;
-    std::array<std::string, 6> zero, factor;
-    GraphColors colors;
-    PageSetupValues page;
-    SettingsTargets targets{c, zero, factor, colors, page};
-    loadCreationSettings(ProfileStore{}, c);
-    loadActivationSettings(ProfileStore{}, targets);
-    return c;
-}
 
 PointStore twoPoints() {
     PointStore p;

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "documents/ControlAccess.h"
+#include "documents/ProfileStore.h"
+#include "documents/SettingsFile.h"
+
+#include <array>
 
 #include <map>
 #include <string>
@@ -55,3 +59,15 @@ private:
         return it == m.end() ? fallback : it->second;
     }
 };
+
+// The controls as a first start leaves them (every setting at its default).
+inline FakeControls defaultControls() {
+    FakeControls c;
+    std::array<std::string, 6> zero, factor;
+    varentis::GraphColors colors;
+    varentis::PageSetupValues page;
+    varentis::SettingsTargets targets{c, zero, factor, colors, page};
+    varentis::loadCreationSettings(varentis::ProfileStore{}, c);
+    varentis::loadActivationSettings(varentis::ProfileStore{}, targets);
+    return c;
+}

@@ -17,17 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FakeControls defaultControls() {
-    FakeControls c;
-    std::array<std::string, 6> zero, factor;
-    GraphColors colors;
-    PageSetupValues page;
-    SettingsTargets targets{c, zero, factor, colors, page};
-    loadCreationSettings(ProfileStore{}, c);
-    loadActivationSettings(ProfileStore{}, targets);
-    return c;
-}
-
 std::string fileBytes(const fs::path& path) {
     std::string bytes;
     readWholeFile(path, bytes);

@@ -21,19 +21,6 @@ namespace varentis::fuzz {
 
 namespace {
 
-// ---- The windows' controls, as a first start leaves them ---------------------------------
-
-FakeControls defaultControls() {
-    FakeControls c;
-    std::array<std::string, 6> zero, factor;
-    GraphColors colors;
-    PageSetupValues page;
-    SettingsTargets targets{c, zero, factor, colors, page};
-    loadCreationSettings(ProfileStore{}, c);
-    loadActivationSettings(ProfileStore{}, targets);
-    return c;
-}
-
 // The axis scaling the window computes from the controls, for a plot of a usual size.
 GraphScale scaleOf(const ControlAccess& c) {
     ScaleSettings s;
