@@ -18,6 +18,14 @@ inline SimOptions testSimOptions() {
     return o;
 }
 
+// A neutral detector calibration: maximum 1000 V, voltage factor 1, every current factor 1.
+inline void calibrateNeutrally(TDevice& dev) {
+    dev.PMTMaxVoltage = 1000;
+    dev.PMTVoltageFactor = 1.0;
+    for (auto& t : dev.CurrentFactorText) t = "1";
+    dev.PMTCalculateCFactors();
+}
+
 // A driver on its own simulated instrument with a virtual clock.
 class SimFixture : public ::testing::Test {
 protected:

@@ -55,10 +55,7 @@ SimOptions virtualSim() {
 class RunControlTest : public ::testing::Test {
 protected:
     RunControlTest() : sim(virtualSim()), dev(sim), run(dev, view) {
-        dev.PMTMaxVoltage = 1000;
-        dev.PMTVoltageFactor = 1.0;
-        for (auto& t : dev.CurrentFactorText) t = "1";
-        dev.PMTCalculateCFactors();
+        test::calibrateNeutrally(dev);
         // The run's own busy-loop bound follows model time, so ticks are deterministic.
         run.WallClock = [this] { return sim.modelSeconds(); };
         options.UsingPotentiostat = false;

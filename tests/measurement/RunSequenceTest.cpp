@@ -64,10 +64,7 @@ constexpr std::uint16_t kPauseMask = 0x010; // V5
 class RunSequenceTest : public SimFixture {
 protected:
     RunSequenceTest() : SimFixture(recordingSim()), run(dev, view) {
-        dev.PMTMaxVoltage = 1000;
-        dev.PMTVoltageFactor = 1.0;
-        for (auto& t : dev.CurrentFactorText) t = "1";
-        dev.PMTCalculateCFactors();
+        calibrateNeutrally(dev);
         run.WallClock = [this] { return sim.modelSeconds(); };
         options.UsingPotentiostat = false;
         options.UsingValves = true;

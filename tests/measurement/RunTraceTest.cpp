@@ -37,10 +37,7 @@ SimOptions recordingSim() {
 class RunTraceTest : public SimFixture {
 protected:
     RunTraceTest() : SimFixture(recordingSim()), run(dev, view) {
-        dev.PMTMaxVoltage = 1000;
-        dev.PMTVoltageFactor = 1.0;
-        for (auto& t : dev.CurrentFactorText) t = "1";
-        dev.PMTCalculateCFactors();
+        calibrateNeutrally(dev);
         run.WallClock = [this] { return sim.modelSeconds(); };
         options.PMTVoltage = 650.0;
         options.Period = 0.1;
