@@ -14,10 +14,17 @@ inline constexpr std::uint8_t kValves5to8 = 0x72;
 inline constexpr std::uint8_t kEcellControl = 0x74;  // read: identity
 inline constexpr std::uint8_t kPumpSpeed = 0x80;     // read: identity
 inline constexpr std::uint8_t kPumpDirection = 0x81;
-inline constexpr std::uint8_t kTimerStop = 0x84; // read: counter bits 0..7
-inline constexpr std::uint8_t kTimerStart = 0x85;
-inline constexpr std::uint8_t kTimerClear = 0x86;
-inline constexpr std::uint8_t kTimerByte3 = 0x87;
+// The timer's four registers do one thing when written and another when read: a write to
+// 0x84..0x86 stops, starts or clears the counter, a read of 0x84..0x87 gives its bytes, low
+// to high. The read side has names of its own so that a read of the count never looks like
+// a stop.
+inline constexpr std::uint8_t kTimerStop = 0x84;  // write
+inline constexpr std::uint8_t kTimerStart = 0x85; // write
+inline constexpr std::uint8_t kTimerClear = 0x86; // write
+inline constexpr std::uint8_t kTimerCountByte0 = 0x84; // read: counter bits 0..7
+inline constexpr std::uint8_t kTimerCountByte1 = 0x85; // read: counter bits 8..15
+inline constexpr std::uint8_t kTimerCountByte2 = 0x86; // read: counter bits 16..23
+inline constexpr std::uint8_t kTimerCountByte3 = 0x87; // read: counter bits 24..31
 inline constexpr std::uint8_t kPmtCodeHigh = 0x90; // read: reading low byte
 inline constexpr std::uint8_t kPmtCodeLow = 0x91;  // read: reading high byte with flags
 inline constexpr std::uint8_t kPmtAcqControl = 0x92; // read: identity

@@ -211,12 +211,12 @@ std::uint8_t SimulatedInstrument::readRegister(std::uint8_t address, std::int64_
         return present(SimPotentiostat) ? ecellIdentity_ : kFloatingBus;
     case kPumpSpeed:
         return present(SimPump) ? kPumpIdentity : kFloatingBus;
-    case kTimerStop:
-    case kTimerStart:
-    case kTimerClear:
-    case kTimerByte3:
+    case kTimerCountByte0:
+    case kTimerCountByte1:
+    case kTimerCountByte2:
+    case kTimerCountByte3:
         if (!present(SimTimer)) return kFloatingBus;
-        return static_cast<std::uint8_t>(timerCountAt(now) >> (8 * (address - kTimerStop)));
+        return static_cast<std::uint8_t>(timerCountAt(now) >> (8 * (address - kTimerCountByte0)));
     case kPmtCodeLow: // the high byte is read first and starts a fresh sample
         if (!present(SimPmtAcquisition)) return kFloatingBus;
         samplePmt(now);

@@ -181,10 +181,10 @@ void TDevice::TimerStop() { SetPort(kTimerStop, 0); }
 void TDevice::TimerReset() { SetPort(kTimerClear, 0); }
 
 std::uint32_t TDevice::readTimerCount() {
-    const std::uint32_t b0 = readPort(kTimerStop);
-    const std::uint32_t b1 = readPort(kTimerStart);
-    const std::uint32_t b2 = readPort(kTimerClear);
-    const std::uint32_t b3 = readPort(kTimerByte3);
+    const std::uint32_t b0 = readPort(kTimerCountByte0);
+    const std::uint32_t b1 = readPort(kTimerCountByte1);
+    const std::uint32_t b2 = readPort(kTimerCountByte2);
+    const std::uint32_t b3 = readPort(kTimerCountByte3);
     return b0 | (b1 << 8) | (b2 << 16) | (b3 << 24);
 }
 
@@ -197,7 +197,7 @@ double TDevice::GetTime() {
     // (2.56 ms) away, the reads take microseconds.
     const std::uint32_t first = readTimerCount();
     std::uint32_t count = first;
-    if (readPort(kTimerStop) < (first & 0xFF)) count = readTimerCount();
+    if (readPort(kTimerCountByte0) < (first & 0xFF)) count = readTimerCount();
     // Dividing by the exact 1e5 keeps 10000 counts at exactly 0.1 s.
     return count / 1e5;
 }
@@ -244,21 +244,21 @@ DeviceTestResults TDevice::TestModules(TimerCheck timer) {
     if (timer == TimerCheck::Free) {
         setPort(kTimerStop, 0);
         setPort(kTimerClear, 0);
-        bool timerOk = readPort(kTimerStop) == 0;
+        bool timerOk = readPort(kTimerCountByte0) == 0;
         // Sixty port writes give a running counter time to count at least once.
         for (int i = 0; i < 10; ++i) setPort(kTimerStart, 0);
-        if (readPort(kTimerStop) == 0) timerOk = false;
+        if (readPort(kTimerCountByte0) == 0) timerOk = false;
         r.ProgrammableTimer = timerOk;
     } else {
         // The run's count stays: the counter must only be seen to count. A held counter
         // runs for the sixty port writes and is held again; a running one is watched.
-        const std::uint8_t before = readPort(kTimerStop);
+        const std::uint8_t before = readPort(kTimerCountByte0);
         bool counted = false;
         if (timer == TimerCheck::Held) {
             for (int i = 0; i < 10; ++i) setPort(kTimerStart, 0);
-            counted = readPort(kTimerStop) != before;
+            counted = readPort(kTimerCountByte0) != before;
         } else {
-            for (int i = 0; i < 20 && !counted; ++i) counted = readPort(kTimerStop) != before;
+            for (int i = 0; i < 20 && !counted; ++i) counted = readPort(kTimerCountByte0) != before;
         }
         r.ProgrammableTimer = counted;
         if (timer == TimerCheck::Held) setPort(kTimerStop, 0);

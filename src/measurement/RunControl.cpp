@@ -172,7 +172,7 @@ void RunControl::runningTick() {
 
 void RunControl::takePoint(double& tc, bool potentiostat) {
     const RunScale& scale = options_.Scale;
-    if (tc >= options_.CycleTime) {
+    if (reachedTime(tc, options_.CycleTime)) {
         ++CycleCount;
         ValveStep = 0;
         PumpStep = 0;
@@ -184,7 +184,7 @@ void RunControl::takePoint(double& tc, bool potentiostat) {
     const PotentialSchedule& potential = programs().Potential;
     if (PotentialStep < potential.StepCount - 1) {
         const double end = potential.EndTimes[static_cast<std::size_t>(PotentialStep)];
-        if (tc >= end && end > 0.0) ++PotentialStep;
+        if (end > 0.0 && reachedTime(tc, end)) ++PotentialStep;
     }
     // Sent at every point, changed or not.
     if (potentiostat) device_.EcellSetPotential(potentialOf(PotentialStep));

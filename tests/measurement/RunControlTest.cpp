@@ -577,3 +577,52 @@ TEST_F(RunControlTest, ProgramsEditedDuringARunKeepTheirStepIndices) {
 }
 
 } // namespace
+
+// The timer reads exactly the time at which a step ends or the cycle wraps: the point taken
+// at that reading belongs to the new step (or the new cycle), as it does for the valves. The
+// timer's four count bytes are held at the instant; one pass of the tick takes the point.
+struct ExactInstant {
+    const char* what;
+    std::uint32_t count; // in 10 us steps
+    double nextPoint;    // s
+    int potentialStep;
+    std::uint64_t cycles;
+};
+void PrintTo(const ExactInstant& c, std::ostream* os) { *os << c.what; }
+
+class RunAtAnExactInstant : public RunControlTest,
+                            public ::testing::WithParamInterface<ExactInstant> {};
+
+TEST_P(RunAtAnExactInstant, ThePointTakenThereBelongsToTheNextStep) {
+    const ExactInstant c = GetParam();
+    options.UsingPotentiostat = true;
+    options.Scale.XMax = 100.0;
+    programs().Potential = parsePotentialProgram("500(10),-200(5),0", 30.0);
+    start(1.0, 30.0);
+    ticksUntil(c.nextPoint);
+    ASSERT_DOUBLE_EQ(run.NextPointTime, c.nextPoint) << c.what;
+    const std::uint8_t countBytes[] = {kTimerCountByte0, kTimerCountByte1, kTimerCountByte2,
+                                       kTimerCountByte3};
+    for (int i = 0; i < 4; ++i)
+        sim.scriptRead(countBytes[i], {static_cast<std::uint8_t>(c.count >> (8 * i))});
+    ASSERT_DOUBLE_EQ(dev.GetTime(), c.nextPoint) << c.what;
+
+    std::atomic<bool> waiting{true};
+    run.CommandWaiting = &waiting;
+    const int before = store.Count;
+    run.tick();
+    for (std::uint8_t address : countBytes) sim.scriptRead(address, {});
+    run.CommandWaiting = nullptr;
+
+    ASSERT_EQ(store.Count, before + 1) << c.what;
+    EXPECT_DOUBLE_EQ(store.Times.back(), c.nextPoint) << c.what;
+    EXPECT_EQ(run.PotentialStep, c.potentialStep) << c.what;
+    EXPECT_EQ(run.CycleCount, c.cycles) << c.what;
+    run.stop();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StepEndAndCycleTime, RunAtAnExactInstant,
+    ::testing::Values(ExactInstant{"the first potential step ends at 10 s", 1'000'000, 10.0, 1, 0},
+                      ExactInstant{"the second potential step ends at 15 s", 1'500'000, 15.0, 2, 0},
+                      ExactInstant{"the cycle ends at 30 s", 3'000'000, 30.0, 0, 1}));
