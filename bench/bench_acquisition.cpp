@@ -60,12 +60,12 @@ public:
     std::uint8_t readPort(std::uint16_t) override {
         ++accesses;
         // 10 µs per timer count; latched with the low byte, as a reading is taken in order.
-        if (address_ == kTimerStop) latched_ = static_cast<std::uint32_t>(accesses / 10);
+        if (address_ == kTimerCountByte0) latched_ = static_cast<std::uint32_t>(accesses / 10);
         switch (address_) {
-        case kTimerStop: return static_cast<std::uint8_t>(latched_);
-        case kTimerStart: return static_cast<std::uint8_t>(latched_ >> 8);
-        case kTimerClear: return static_cast<std::uint8_t>(latched_ >> 16);
-        case kTimerByte3: return static_cast<std::uint8_t>(latched_ >> 24);
+        case kTimerCountByte0: return static_cast<std::uint8_t>(latched_);
+        case kTimerCountByte1: return static_cast<std::uint8_t>(latched_ >> 8);
+        case kTimerCountByte2: return static_cast<std::uint8_t>(latched_ >> 16);
+        case kTimerCountByte3: return static_cast<std::uint8_t>(latched_ >> 24);
         case kEcellCodeLow: return conversionHigh;
         default: return 0x5A;
         }
