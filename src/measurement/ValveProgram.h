@@ -46,10 +46,4 @@ struct ValveProgram {
 // skipped; nothing is reported.
 ValveProgram parseValveProgram(std::string_view text, double cycleTime);
 
-// The text after a valve's name with its repetition groups expanded, as the parser reads
-// it: up to ten groups, the innermost first. An expansion stops copying numbers once they
-// could no longer reach the valve's 5000 intervals (or after 50000 numbers), keeping any
-// "SA" and "PA" it drops.
-std::string expandValveGroups(std::string_view list);
-
 } // namespace varentis

@@ -1,5 +1,6 @@
 #include "measurement/PumpProgram.h"
 #include "measurement/ValveProgram.h"
+#include "measurement/ValveProgramText.h"
 
 #include <gtest/gtest.h>
 
