@@ -2,6 +2,8 @@
 
 #include "app/Sdimain.h"
 #include "documents/AtomicFile.h"
+#include "documents/JournalFiles.h"
+#include "documents/OrphanJournal.h"
 
 #include <QComboBox>
 #include <QDateTime>

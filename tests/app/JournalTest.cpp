@@ -2,6 +2,8 @@
 #include "AppFixture.h"
 
 #include "documents/AtomicFile.h"
+#include "documents/JournalFiles.h"
+#include "documents/OrphanJournal.h"
 #include "documents/RunJournal.h"
 
 #include <QDateTime>

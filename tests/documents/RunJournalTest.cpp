@@ -2,6 +2,8 @@
 
 #include "FakeControls.h"
 #include "documents/AtomicFile.h"
+#include "documents/JournalFiles.h"
+#include "documents/OrphanJournal.h"
 #include "documents/SettingsFile.h"
 
 #include <gtest/gtest.h>
