@@ -97,6 +97,22 @@ TEST(JournalNames, NameCarriesTheRunStartAndTheProcess) {
     }
 }
 
+// The start-up sweep removes what a writer leaves behind only when it knows the name.
+TEST(JournalNames, AWritersTemporaryFileIsKnownForOneAndNeverForAJournal) {
+    const struct {
+        const char* name;
+        bool temp;
+    } cases[] = {{".run-4711-0.tmp", true},        {".run-1-12.tmp", true},
+                 {"run-4711-0.tmp", false},        {".run-4711-0.vrd", false},
+                 {"run-20240611T133012Z-4711.vrd", false}};
+    for (const auto& c : cases) EXPECT_EQ(isJournalTempFileName(c.name), c.temp) << c.name;
+    for (const std::string& name : {journalTempFileName(4711, 0), journalTempFileName(1, 12)}) {
+        EXPECT_TRUE(isJournalTempFileName(name)) << name;
+        EXPECT_FALSE(journalStartSeconds(name).has_value()) << name;
+    }
+    EXPECT_EQ(journalTempFileName(4711, 0), ".run-4711-0.tmp");
+}
+
 TEST(JournalNames, OnlyATornLastLineIsDropped) {
     struct Case {
         std::string_view bytes, kept;
