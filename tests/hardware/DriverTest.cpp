@@ -761,20 +761,5 @@ TEST(DriverState, EveryAccessorWaitsForTheOperationOnTheBus) {
     EXPECT_EQ(sim.valveMask(), 0x0123);
 }
 
-TEST(DriverState, CalibrationTextsBeyondTheSixRangesChangeNothing) {
-    SimulatedInstrument sim(testSimOptions());
-    TDevice dev(sim);
-    dev.SetCurrentTexts({"0", "1", "2", "3", "4", "5"}, {"1", "1", "1", "1", "1", "1"});
-    for (std::size_t range : {std::size_t{6}, std::size_t{255}, static_cast<std::size_t>(-1)}) {
-        dev.SetCurrentZeroText(range, "99");
-        dev.SetCurrentFactorText(range, "9");
-    }
-    EXPECT_EQ(dev.CurrentZeroText(), (std::array<std::string, 6>{"0", "1", "2", "3", "4", "5"}));
-    EXPECT_EQ(dev.CurrentFactorText(), (std::array<std::string, 6>{"1", "1", "1", "1", "1", "1"}));
-    dev.SetCurrentZeroText(5, "-7");
-    dev.PMTCalculateCFactors();
-    EXPECT_EQ(dev.CurrentZero()[5], -7.0);
-}
-
 } // namespace
 } // namespace varentis::test
