@@ -102,9 +102,11 @@ struct Figures {
 template <typename Accesses>
 Figures measure(PortBackend& bus, int ticks, Accesses accesses, bool potentiostat = false) {
     TDevice dev(bus);
-    dev.PMTMaxVoltage = 1000;
-    dev.PMTVoltageFactor = 1.0;
-    dev.CurrentFactorText.fill("1");
+    dev.SetPMTMaxVoltage(1000);
+    dev.SetPMTVoltageFactor(1.0);
+    std::array<std::string, 6> ones;
+    ones.fill("1");
+    dev.SetCurrentTexts({}, ones);
     dev.PMTCalculateCFactors();
     BenchView view;
     RunControl run(dev, view);

@@ -35,9 +35,11 @@ double nsPer(int n, F&& f) {
 
 void run(const char* name, PortBackend& backend) {
     TDevice dev(backend);
-    dev.PMTMaxVoltage = 1000;
-    dev.PMTVoltageFactor = 1.0;
-    dev.CurrentFactorText.fill(std::string(1, '1'));
+    dev.SetPMTMaxVoltage(1000);
+    dev.SetPMTVoltageFactor(1.0);
+    std::array<std::string, 6> ones;
+    ones.fill(std::string(1, '1'));
+    dev.SetCurrentTexts({}, ones);
     dev.PMTCalculateCFactors();
     dev.PMTOn(100, 1e-7);
     constexpr int n = 2'000'000;

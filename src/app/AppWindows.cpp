@@ -14,7 +14,8 @@
 
 namespace varentis {
 
-void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
+void AppWindows::create(QWidget* mainWindow, TDevice& moduleDriver) {
+    driver = &moduleDriver;
     creationOrder = {mainWindow->windowTitle()};
     auto made = [this](QDialog* w) { creationOrder << w->windowTitle(); };
     made(about = new TAboutBox(mainWindow));
@@ -25,13 +26,14 @@ void AppWindows::create(QWidget* mainWindow, PortBackend& bus) {
     made(viewData = new TViewdata(mainWindow));
     made(potential = new TPotential(mainWindow));
     made(colors = new TGColor(mainWindow));
-    made(device = new TDeviceDialog(bus, mainWindow));
-    // Both work on the driver just made.
-    made(pmtSetup = new TPMTSetup(*device, mainWindow));
-    made(pump = new TPump(*device, mainWindow));
+    made(device = new TDeviceDialog(*driver, mainWindow));
+    made(pmtSetup = new TPMTSetup(*driver, mainWindow));
+    made(pump = new TPump(*driver, mainWindow));
 }
 
 QDialog* AppWindows::deviceDialog() const { return device; }
+
+bool AppWindows::deviceTest(TDevice::TimerCheck timer) const { return device->DeviceTest(timer); }
 
 bool AppWindows::threeElectrodes() const {
     return potential && potential->Electrodes->itemIndex() == 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hardware/TDevice.h"
+
 #include <QStringList>
 
 class QDialog;
@@ -7,7 +9,6 @@ class QWidget;
 
 namespace varentis {
 
-class PortBackend;
 class TAboutBox;
 class TPrintRep;
 class TPrintBox1;
@@ -20,18 +21,21 @@ class TPMTSetup;
 class TPump;
 
 // The secondary windows, created once after the main window in a fixed order and kept
-// until the end. The device test dialog is also the module driver.
+// until the end. The module driver is not among them: they are given it.
 class AppWindows {
 public:
     AppWindows() = default;
     AppWindows(const AppWindows&) = delete;
     AppWindows& operator=(const AppWindows&) = delete;
 
-    // Creates windows 2 to 11; the main window (1) exists already. The driver among them
-    // works on `bus`.
-    void create(QWidget* mainWindow, PortBackend& bus);
+    // Creates windows 2 to 11; the main window (1) exists already. The device test and the
+    // two setup windows work on `moduleDriver`, which must outlive them.
+    void create(QWidget* mainWindow, TDevice& moduleDriver);
 
     QDialog* deviceDialog() const;
+    // The device test a run start or resume asks for: the device test window's, which
+    // shows the results and lets "Ignore error and continue" pass a missing module.
+    bool deviceTest(TDevice::TimerCheck timer) const;
     bool threeElectrodes() const;
 
     TAboutBox* about = nullptr;
@@ -44,6 +48,7 @@ public:
     TDeviceDialog* device = nullptr;
     TPMTSetup* pmtSetup = nullptr;
     TPump* pump = nullptr;
+    TDevice* driver = nullptr;
 
     // Captions in the order the windows were created, main window first.
     QStringList creationOrder;

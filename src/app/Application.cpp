@@ -5,8 +5,8 @@
 namespace varentis {
 
 Application::Application(const QString& iniPath, PortBackend& bus, Acquisition::Mode mode)
-    : form_(std::make_unique<TSDIAppForm>(iniPath)) {
-    windows_.create(form_.get(), bus);
+    : driver_(bus), form_(std::make_unique<TSDIAppForm>(iniPath)) {
+    windows_.create(form_.get(), driver_);
     form_->attachWindows(windows_, mode);
 }
 

@@ -179,7 +179,7 @@ void TSDIAppForm::registerControls() {
 
 void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     windows_ = &windows;
-    device_ = windows.device;
+    device_ = windows.driver;
     windows.viewData->IniPath = iniPath_;
     // Controls of the other windows go by "TClass.Name".
     const std::pair<QWidget*, const char*> owners[] = {
@@ -203,7 +203,7 @@ void TSDIAppForm::attachWindows(AppWindows& windows, Acquisition::Mode mode) {
     });
     connect(PMTdetectorsetup1, &QAction::triggered, this, &TSDIAppForm::PMTdetectorsetup1Click);
     connect(Devicetest1, &QAction::triggered, this, [this] {
-        device_->DeviceTest(timerCheck());
+        windows_->deviceTest(timerCheck());
         windows_->deviceDialog()->exec();
     });
 
@@ -231,11 +231,12 @@ void TSDIAppForm::FormActivate() {
     activated_ = true;
     if (!iniPath_.isEmpty()) {
         const ProfileStore store = readSettingsFile(iniPath_.toStdString());
-        SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
-                                plot_.Colors, page_};
+        auto zero = device_->CurrentZeroText(), factor = device_->CurrentFactorText();
+        SettingsTargets targets{controls_, zero, factor, plot_.Colors, page_};
         // The texts of "Max voltage" and "Voltage factor" reach the driver through the
         // setup dialog's change handlers.
         loadActivationSettings(store, targets);
+        device_->SetCurrentTexts(zero, factor);
     }
     device_->PMTCalculateCFactors();
     SetPeriod();
@@ -310,10 +311,10 @@ void TSDIAppForm::Timer1Timer() {
 }
 
 bool TSDIAppForm::confirmDevices() {
-    if (device_->DeviceTest(timerCheck())) return true;
+    if (windows_->deviceTest(timerCheck())) return true;
     if (quietErrors) {
         // Unattended: nobody can answer the dialog, so the module lines go to stderr.
-        for (const DeviceTestLine& line : deviceTestLines(device_->LastDeviceTest))
+        for (const DeviceTestLine& line : deviceTestLines(device_->LastDeviceTest()))
             std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(line.module.size()),
                          line.module.data(), static_cast<int>(line.result.size()),
                          line.result.data());
@@ -492,8 +493,8 @@ void TSDIAppForm::FormClose() {
     plot_.unzoom();
     if (!iniPath_.isEmpty()) {
         ProfileStore store = readSettingsFile(iniPath_.toStdString());
-        SettingsTargets targets{controls_, device_->CurrentZeroText, device_->CurrentFactorText,
-                                plot_.Colors, page_};
+        auto zero = device_->CurrentZeroText(), factor = device_->CurrentFactorText();
+        SettingsTargets targets{controls_, zero, factor, plot_.Colors, page_};
         storeSettings(store, targets);
         if (auto error = writeSettingsFile(iniPath_.toStdString(), store)) {
             settingsWriteFailed = true;

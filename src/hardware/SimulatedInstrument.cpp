@@ -126,6 +126,14 @@ std::uint32_t SimulatedInstrument::timerCountAt(std::int64_t now) const {
 
 void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value, std::int64_t now) {
     if (writes_.size() < recordLimit_) writes_.push_back({address, value});
+    // The modules decode disjoint addresses; a write no module decodes is lost on the bus.
+    writeValveRegister(address, value, now) || writePumpRegister(address, value, now) ||
+        writeTimerRegister(address, now) || writePmtRegister(address, value) ||
+        writePotentiostatRegister(address, value);
+}
+
+bool SimulatedInstrument::writeValveRegister(std::uint8_t address, std::uint8_t value,
+                                             std::int64_t now) {
     switch (address) {
     case kValves1to4:
         if (!present(SimValves)) break;
@@ -138,12 +146,24 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
     case kValves9to12:
         if (present(SimValves)) valves_.valves9to12 = value;
         break;
-    case kPumpSpeed:
-    case kPumpDirection:
-        if (!present(SimPump)) break;
-        (address == kPumpSpeed ? pumpSpeed_ : pumpDirection_) = value;
-        flow_.setPump(seconds(now), pumpSpeed_, pumpDirection_);
-        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool SimulatedInstrument::writePumpRegister(std::uint8_t address, std::uint8_t value,
+                                            std::int64_t now) {
+    if (address != kPumpSpeed && address != kPumpDirection) return false;
+    if (!present(SimPump)) return true;
+    (address == kPumpSpeed ? pumpSpeed_ : pumpDirection_) = value;
+    flow_.setPump(seconds(now), pumpSpeed_, pumpDirection_);
+    return true;
+}
+
+// The timer's commands carry no data: the write itself is the command.
+bool SimulatedInstrument::writeTimerRegister(std::uint8_t address, std::int64_t now) {
+    switch (address) {
     case kTimerStop:
         if (present(SimTimer) && timerRunning_) {
             timerBaseNs_ += now - timerSinceNs_;
@@ -162,6 +182,14 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
             timerSinceNs_ = now;
         }
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool SimulatedInstrument::writePmtRegister(std::uint8_t address, std::uint8_t value) {
+    switch (address) {
     case kPmtCodeHigh:
         if (present(SimPmtAcquisition)) pmtCodeHigh_ = value & 0x0F;
         break;
@@ -174,6 +202,14 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
     case kPmtControl:
         if (present(SimPmtController)) pmtControl_ = value;
         break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+bool SimulatedInstrument::writePotentiostatRegister(std::uint8_t address, std::uint8_t value) {
+    switch (address) {
     case kEcellControl:
         if (!present(SimPotentiostat)) break;
         ecellControl_ = value;
@@ -192,8 +228,9 @@ void SimulatedInstrument::writeRegister(std::uint8_t address, std::uint8_t value
         if (present(SimPotentiostatAcquisition)) startEcellConversion();
         break;
     default:
-        break;
+        return false;
     }
+    return true;
 }
 
 std::uint8_t SimulatedInstrument::readRegister(std::uint8_t address, std::int64_t now) {

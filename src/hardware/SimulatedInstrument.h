@@ -110,6 +110,13 @@ private:
 
     void control(std::uint8_t value, std::int64_t now);
     void writeRegister(std::uint8_t address, std::uint8_t value, std::int64_t now);
+    // One module each: false when the address is not one of that module's registers. A
+    // module left off the bus still decodes its addresses, and ignores the write.
+    bool writeValveRegister(std::uint8_t address, std::uint8_t value, std::int64_t now);
+    bool writePumpRegister(std::uint8_t address, std::uint8_t value, std::int64_t now);
+    bool writeTimerRegister(std::uint8_t address, std::int64_t now);
+    bool writePmtRegister(std::uint8_t address, std::uint8_t value);
+    bool writePotentiostatRegister(std::uint8_t address, std::uint8_t value);
     std::uint8_t readRegister(std::uint8_t address, std::int64_t now);
     bool present(unsigned module) const { return (absent_ & module) == 0; }
     void samplePmt(std::int64_t now);

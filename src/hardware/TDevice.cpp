@@ -6,6 +6,7 @@
 #include "hardware/Registers.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace varentis {
 
@@ -55,12 +56,12 @@ void TDevice::PMTOn(double Voltage, double Current) {
     // The code goes to 0 V before anything is switched, so the tube never sees a stale voltage.
     setPort(kPmtCodeHigh, kPmtZeroVoltCode >> 8);
     setPort(kPmtCodeLow, kPmtZeroVoltCode & 0xFF);
-    PMTAcqControl = kPmtAcqControlValue;
-    setPort(kPmtAcqControl, PMTAcqControl);
+    pmtAcqControl_ = kPmtAcqControlValue;
+    setPort(kPmtAcqControl, pmtAcqControl_);
     pmtSetCurrent(Current);
     pmtSetVoltage(Voltage);
-    PMTControl = static_cast<std::uint8_t>(PMTControl | kPmtHighVoltageOn);
-    setPort(kPmtControl, PMTControl);
+    pmtControl_ = static_cast<std::uint8_t>(pmtControl_ | kPmtHighVoltageOn);
+    setPort(kPmtControl, pmtControl_);
 }
 
 void TDevice::PMTSetVoltage(double Voltage) {
@@ -69,7 +70,7 @@ void TDevice::PMTSetVoltage(double Voltage) {
 }
 
 void TDevice::pmtSetVoltage(double voltage) {
-    const int code = pmtVoltageCode(voltage, PMTMaxVoltage, PMTVoltageFactor);
+    const int code = pmtVoltageCode(voltage, pmtMaxVoltage_, pmtVoltageFactor_);
     setPort(kPmtCodeHigh, static_cast<std::uint8_t>(code >> 8));
     setPort(kPmtCodeLow, static_cast<std::uint8_t>(code & 0xFF));
 }
@@ -80,14 +81,14 @@ void TDevice::PMTSetCurrent(double Current) {
 }
 
 void TDevice::pmtSetCurrent(double current) {
-    PMTRange = pmtRangeFor(current);
-    PMTControl = static_cast<std::uint8_t>((PMTControl & kPmtHighVoltageOn) + PMTRange);
-    setPort(kPmtControl, PMTControl);
+    pmtRange_ = pmtRangeFor(current);
+    pmtControl_ = static_cast<std::uint8_t>((pmtControl_ & kPmtHighVoltageOn) + pmtRange_);
+    setPort(kPmtControl, pmtControl_);
 }
 
 void TDevice::PMTOff() {
     Lock lock(busMutex_);
-    PMTControl = 0;
+    pmtControl_ = 0;
     setPort(kPmtControl, 0);
 }
 
@@ -96,16 +97,17 @@ double TDevice::PMTGetCurrent() {
     const std::uint8_t hi = readPort(kPmtCodeLow);
     const std::uint8_t lo = readPort(kPmtCodeHigh);
     const int counts = pmtReadingCounts(static_cast<std::uint16_t>(hi * 256 + lo));
-    // The field is public; a range beyond the table must not read outside it.
-    const std::size_t r = std::min<std::size_t>(PMTRange, CurrentZero.size() - 1);
-    return (counts - CurrentZero[r]) * CurrentScale[r];
+    // Only pmtRangeFor sets the range; should that ever reach past the table, the reading
+    // stays inside it.
+    const std::size_t r = std::min<std::size_t>(pmtRange_, currentZero_.size() - 1);
+    return (counts - currentZero_[r]) * currentScale_[r];
 }
 
 void TDevice::PMTCalculateCFactors() {
     Lock lock(busMutex_);
-    for (std::size_t i = 0; i < CurrentZero.size(); ++i) {
-        CurrentZero[i] = readNumber(CurrentZeroText[i]);
-        CurrentScale[i] = PMTNominalScale[i] * readNumber(CurrentFactorText[i]);
+    for (std::size_t i = 0; i < currentZero_.size(); ++i) {
+        currentZero_[i] = readNumber(currentZeroText_[i]);
+        currentScale_[i] = PMTNominalScale[i] * readNumber(currentFactorText_[i]);
     }
 }
 
@@ -121,12 +123,12 @@ bool TDevice::pmtTest() {
 
 void TDevice::EcellOn(bool ThreeElectrodes, double Current, double Potential) {
     Lock lock(busMutex_);
-    EcellControl = ThreeElectrodes ? kEcellThreeElectrodes : kEcellTwoElectrodes;
+    ecellControl_ = ThreeElectrodes ? kEcellThreeElectrodes : kEcellTwoElectrodes;
     // The range write already carries the mode bits: the cell is on before the new potential
     // is set, and the control byte is written once more at the end.
     ecellSetCurrent(Current);
     ecellSetPotential(Potential);
-    setPort(kEcellControl, EcellControl);
+    setPort(kEcellControl, ecellControl_);
 }
 
 void TDevice::EcellSetCurrent(double Current) {
@@ -135,9 +137,9 @@ void TDevice::EcellSetCurrent(double Current) {
 }
 
 void TDevice::ecellSetCurrent(double current) {
-    EcellRange = ecellRangeFor(current);
-    EcellControl = ecellControlWithRange(EcellControl, EcellRange);
-    setPort(kEcellControl, EcellControl);
+    ecellRange_ = ecellRangeFor(current);
+    ecellControl_ = ecellControlWithRange(ecellControl_, ecellRange_);
+    setPort(kEcellControl, ecellControl_);
 }
 
 void TDevice::EcellSetPotential(double Potential) {
@@ -158,7 +160,7 @@ void TDevice::ecellSetPotential(double potential) {
 
 void TDevice::EcellOff() {
     Lock lock(busMutex_);
-    EcellControl = kEcellCellOff;
+    ecellControl_ = kEcellCellOff;
     setPort(kEcellControl, kEcellCellOff);
 }
 
@@ -173,7 +175,7 @@ double TDevice::EcellGetCurrent() {
         if (hi < kEcellConverting) break;
     }
     const std::uint8_t lo = readPort(kEcellCodeHigh);
-    return ecellReadingCurrent(static_cast<std::uint16_t>(hi * 256 + lo), EcellRange);
+    return ecellReadingCurrent(static_cast<std::uint16_t>(hi * 256 + lo), ecellRange_);
 }
 
 void TDevice::TimerStart() { SetPort(kTimerStart, 0); }
@@ -208,8 +210,8 @@ void TDevice::SetValve(std::uint8_t Index, bool On) {
     Lock lock(busMutex_);
     // Read and written under one lock: a valve step of the run cannot slip in between.
     const auto bit = static_cast<std::uint16_t>(1u << Index);
-    setValves(On ? static_cast<std::uint16_t>(ValveState | bit)
-                 : static_cast<std::uint16_t>(ValveState & ~bit));
+    setValves(On ? static_cast<std::uint16_t>(valveState_ | bit)
+                 : static_cast<std::uint16_t>(valveState_ & ~bit));
 }
 
 void TDevice::SetValves(std::uint16_t Mask) {
@@ -218,7 +220,7 @@ void TDevice::SetValves(std::uint16_t Mask) {
 }
 
 void TDevice::setValves(std::uint16_t mask) {
-    ValveState = mask;
+    valveState_ = mask;
     const ValveBytes bytes = packValves(mask);
     setPort(kValves1to4, bytes.valves1to4);
     setPort(kValves5to8, bytes.valves5to8);
@@ -270,9 +272,62 @@ DeviceTestResults TDevice::TestModules(TimerCheck timer) {
 }
 
 bool TDevice::DeviceTest(TimerCheck timer) {
-    LastDeviceTest = TestModules(timer);
-    return LastDeviceTest.allPassed();
+    const DeviceTestResults results = TestModules(timer);
+    Lock lock(busMutex_);
+    lastDeviceTest_ = results;
+    return results.allPassed();
 }
+
+DeviceTestResults TDevice::LastDeviceTest() const { return locked(lastDeviceTest_); }
+
+std::uint16_t TDevice::ValveState() const { return locked(valveState_); }
+std::uint8_t TDevice::PMTControl() const { return locked(pmtControl_); }
+std::uint8_t TDevice::PMTAcqControl() const { return locked(pmtAcqControl_); }
+std::uint8_t TDevice::EcellControl() const { return locked(ecellControl_); }
+std::uint8_t TDevice::PMTRange() const { return locked(pmtRange_); }
+std::uint8_t TDevice::EcellRange() const { return locked(ecellRange_); }
+
+double TDevice::PMTMaxVoltage() const { return locked(pmtMaxVoltage_); }
+
+void TDevice::SetPMTMaxVoltage(double Volts) {
+    Lock lock(busMutex_);
+    pmtMaxVoltage_ = Volts;
+}
+
+double TDevice::PMTVoltageFactor() const { return locked(pmtVoltageFactor_); }
+
+void TDevice::SetPMTVoltageFactor(double Factor) {
+    Lock lock(busMutex_);
+    pmtVoltageFactor_ = Factor;
+}
+
+std::array<std::string, 6> TDevice::CurrentZeroText() const { return locked(currentZeroText_); }
+
+std::array<std::string, 6> TDevice::CurrentFactorText() const {
+    return locked(currentFactorText_);
+}
+
+void TDevice::SetCurrentZeroText(std::size_t Range, std::string Text) {
+    if (Range >= currentZeroText_.size()) return;
+    Lock lock(busMutex_);
+    currentZeroText_[Range] = std::move(Text);
+}
+
+void TDevice::SetCurrentFactorText(std::size_t Range, std::string Text) {
+    if (Range >= currentFactorText_.size()) return;
+    Lock lock(busMutex_);
+    currentFactorText_[Range] = std::move(Text);
+}
+
+void TDevice::SetCurrentTexts(const std::array<std::string, 6>& Zero,
+                              const std::array<std::string, 6>& Factor) {
+    Lock lock(busMutex_);
+    currentZeroText_ = Zero;
+    currentFactorText_ = Factor;
+}
+
+std::array<double, 6> TDevice::CurrentZero() const { return locked(currentZero_); }
+std::array<double, 6> TDevice::CurrentScale() const { return locked(currentScale_); }
 
 std::array<DeviceTestLine, 5> deviceTestLines(const DeviceTestResults& results) {
     auto text = [](bool ok) -> std::string_view { return ok ? "OK" : "not ready"; };

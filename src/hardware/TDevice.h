@@ -3,6 +3,7 @@
 #include "hardware/BusMutex.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -47,29 +48,20 @@ std::array<DeviceTestLine, 5> deviceTestLines(const DeviceTestResults& results);
 
 // The module driver: every part of the program reaches the five instrument modules only
 // through this one object, on the port backend it was given. All operations take and
-// return SI units and report no error. The device test dialog derives from it; the driver
-// itself needs no widgets.
+// return SI units and report no error. The application owns it; the device test window and
+// the setup windows hold a reference, and the driver itself needs no widgets.
 //
 // The acquisition runs on a thread of its own while the window switches valves, sets the
 // PMT voltage or tests the modules. Every operation below therefore holds the bus lock for
 // its whole sequence of port accesses, so two operations never interleave on the bus. The
-// lock is taken once per operation, never per port access.
+// lock is taken once per operation, never per port access. The register copies and the
+// calibration are private and every accessor takes the same lock, so a window never reads
+// half a change nor writes into an operation under way.
 class TDevice {
 public:
     explicit TDevice(PortBackend& bus);
     TDevice(const TDevice&) = delete;
     TDevice& operator=(const TDevice&) = delete;
-    virtual ~TDevice() = default;
-
-    // Holds the bus lock: for code that changes the register copies or the calibration
-    // while a run may be using them. Operations of this driver must not be called under it.
-    class BusLock {
-    public:
-        explicit BusLock(TDevice& device) : lock_(device.busMutex_) {}
-
-    private:
-        std::lock_guard<BusMutex> lock_;
-    };
 
     // Bus primitives: the exact strobe sequences on the data and control ports.
     void SetPort(std::uint8_t Address, std::uint8_t Value);
@@ -110,26 +102,39 @@ public:
     // running one is only watched counting. Clearing it would set the run back to 0 s.
     enum class TimerCheck { Free, Held, Running };
 
-    // Identifies every module (the bus sequence of the device test) and keeps the result in
-    // LastDeviceTest. True when all five answered; the dialog adds its "ignore" tick.
-    virtual bool DeviceTest(TimerCheck timer = TimerCheck::Free);
+    // Identifies every module (the bus sequence of the device test) and keeps the result
+    // for LastDeviceTest. True when all five answered; the device test window adds its
+    // "ignore" tick on top.
+    bool DeviceTest(TimerCheck timer = TimerCheck::Free);
     // The identification alone, without touching LastDeviceTest.
     DeviceTestResults TestModules(TimerCheck timer = TimerCheck::Free);
-    DeviceTestResults LastDeviceTest;
+    DeviceTestResults LastDeviceTest() const;
 
-    // Fields, in the order of the register copies and calibration.
-    std::uint16_t ValveState = 0;
-    std::uint8_t PMTControl = 0;
-    std::uint8_t PMTAcqControl = 0;
-    std::uint8_t EcellControl = 0;
-    double PMTMaxVoltage = 0.0;    // V
-    double PMTVoltageFactor = 0.0; // dimensionless
-    std::array<std::string, 6> CurrentZeroText;
-    std::array<std::string, 6> CurrentFactorText;
-    std::array<double, 6> CurrentZero{};  // converter counts
-    std::array<double, 6> CurrentScale{}; // A per count
-    std::uint8_t PMTRange = 0;
-    std::uint8_t EcellRange = 0;
+    // The register copies: what was last written to each control register. Only the
+    // operations above change them.
+    std::uint16_t ValveState() const;
+    std::uint8_t PMTControl() const;
+    std::uint8_t PMTAcqControl() const;
+    std::uint8_t EcellControl() const;
+    std::uint8_t PMTRange() const;
+    std::uint8_t EcellRange() const;
+
+    // The calibration, as the setup window and the settings file give it.
+    double PMTMaxVoltage() const; // V
+    void SetPMTMaxVoltage(double Volts);
+    double PMTVoltageFactor() const; // dimensionless
+    void SetPMTVoltageFactor(double Factor);
+    // The zero and factor texts per PMT range, as typed; PMTCalculateCFactors reads them.
+    // An index beyond the six ranges changes nothing.
+    std::array<std::string, 6> CurrentZeroText() const;
+    std::array<std::string, 6> CurrentFactorText() const;
+    void SetCurrentZeroText(std::size_t Range, std::string Text);
+    void SetCurrentFactorText(std::size_t Range, std::string Text);
+    void SetCurrentTexts(const std::array<std::string, 6>& Zero,
+                         const std::array<std::string, 6>& Factor);
+    // What PMTCalculateCFactors made of them.
+    std::array<double, 6> CurrentZero() const;  // converter counts
+    std::array<double, 6> CurrentScale() const; // A per count
 
 private:
     // The operations' bodies, called with the bus lock held.
@@ -143,9 +148,29 @@ private:
     void ecellSetPotential(double potential);
     // The four counter bytes, low to high, as read.
     std::uint32_t readTimerCount();
+    // Reads one field under the bus lock.
+    template <typename T> T locked(const T& field) const {
+        std::lock_guard<BusMutex> lock(busMutex_);
+        return field;
+    }
 
     PortBackend& bus_;
-    BusMutex busMutex_;
+    mutable BusMutex busMutex_;
+
+    // Guarded by busMutex_, in the order of the register copies and calibration.
+    DeviceTestResults lastDeviceTest_;
+    std::uint16_t valveState_ = 0;
+    std::uint8_t pmtControl_ = 0;
+    std::uint8_t pmtAcqControl_ = 0;
+    std::uint8_t ecellControl_ = 0;
+    double pmtMaxVoltage_ = 0.0;
+    double pmtVoltageFactor_ = 0.0;
+    std::array<std::string, 6> currentZeroText_;
+    std::array<std::string, 6> currentFactorText_;
+    std::array<double, 6> currentZero_{};
+    std::array<double, 6> currentScale_{};
+    std::uint8_t pmtRange_ = 0;
+    std::uint8_t ecellRange_ = 0;
 };
 
 } // namespace varentis

@@ -24,12 +24,13 @@ QString fromView(std::string_view text) {
 }
 } // namespace
 
-TDeviceDialog::TDeviceDialog(PortBackend& bus, QWidget* parent) : QDialog(parent), TDevice(bus) {
+TDeviceDialog::TDeviceDialog(TDevice& device, QWidget* parent)
+    : QDialog(parent), device_(device) {
     DialogForm form(this, "TDevice", "Device test");
     form.beginGroup("GroupBox1", QString());
     QLabel** captions[5]{&Label1, &Label3, &Label5, &Label7, &Label9};
     QLabel** results[5]{&Label2, &Label4, &Label6, &Label8, &Label10};
-    const auto lines = deviceTestLines(LastDeviceTest);
+    const auto lines = deviceTestLines(device_.LastDeviceTest());
     for (int i = 0; i < 5; ++i) {
         const QByteArray captionName = "Label" + QByteArray::number(2 * i + 1);
         const QByteArray resultName = "Label" + QByteArray::number(2 * i + 2);
@@ -49,26 +50,18 @@ TDeviceDialog::TDeviceDialog(PortBackend& bus, QWidget* parent) : QDialog(parent
     connect(&Timer1, &QTimer::timeout, this, &TDeviceDialog::Timer1Timer);
     connect(CheckBox1, &QCheckBox::toggled, this, &TDeviceDialog::CheckBox1Click);
     connect(Button1, &QPushButton::clicked, this, [this] { done(closeResult_); });
-    FormCreate();
-}
-
-void TDeviceDialog::FormCreate() {
-    ValveState = 0;
-    PMTControl = 0;
-    PMTAcqControl = 0;
-    EcellControl = 0;
 }
 
 bool TDeviceDialog::DeviceTest(TimerCheck timer) {
     timerCheck_ = timer;
-    const bool all = TDevice::DeviceTest(timer);
+    const bool all = device_.DeviceTest(timer);
     showResults();
     return all || CheckBox1->isChecked();
 }
 
 void TDeviceDialog::showResults() {
     QLabel* results[5]{Label2, Label4, Label6, Label8, Label10};
-    const auto lines = deviceTestLines(LastDeviceTest);
+    const auto lines = deviceTestLines(device_.LastDeviceTest());
     for (std::size_t i = 0; i < lines.size(); ++i) results[i]->setText(fromView(lines[i].result));
 }
 

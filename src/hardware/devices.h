@@ -11,8 +11,8 @@ class QPushButton;
 
 namespace varentis {
 
-// The device test dialog "Device test". It is also the program's one module driver: the
-// driver operations and register copies come from TDevice.
+// The device test dialog "Device test". It shows the tests of the program's module driver,
+// which the application owns and the dialog only holds.
 //
 // Each module has a caption (Label1, 3, 5, 7, 9) and its result "OK" or "not ready"
 // (Label2, 4, 6, 8, 10). While the dialog is the active window, Timer1 repeats the test
@@ -23,14 +23,17 @@ namespace varentis {
 // The repeated test treats the programmable timer as the test that opened the dialog did
 // (TDevice::TimerCheck): the dialog shown when a paused run resumes never clears the run's
 // timer. From the menu it is a free test: "&Device test" is disabled during a run.
-class TDeviceDialog : public QDialog, public TDevice {
+class TDeviceDialog : public QDialog {
     Q_OBJECT
 public:
-    TDeviceDialog(PortBackend& bus, QWidget* parent);
+    using TimerCheck = TDevice::TimerCheck;
+
+    TDeviceDialog(TDevice& device, QWidget* parent);
 
     // The test of the driver, shown in the result labels; true also when "Ignore error and
-    // continue" is ticked, whatever the modules answered.
-    bool DeviceTest(TimerCheck timer = TimerCheck::Free) override;
+    // continue" is ticked, whatever the modules answered. A run asks this one before it
+    // starts or resumes.
+    bool DeviceTest(TimerCheck timer = TimerCheck::Free);
 
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9,
         *Label10;
@@ -38,7 +41,6 @@ public:
     QPushButton* Button1;
     QTimer Timer1;
 
-    void FormCreate();
     void FormActivate();
     void FormDeactivate();
     void Timer1Timer();
@@ -50,6 +52,8 @@ protected:
 
 private:
     void showResults();
+
+    TDevice& device_;
 
     // The dialog result that "&Close" gives.
     int closeResult_ = QDialog::Rejected;

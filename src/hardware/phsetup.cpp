@@ -92,39 +92,27 @@ void TPMTSetup::FormActivate() {
 
 void TPMTSetup::ComboBox1Change() {
     const std::size_t i = item();
-    CZero->setText(QString::fromStdString(device_.CurrentZeroText[i]));
-    CFact->setText(QString::fromStdString(device_.CurrentFactorText[i]));
+    CZero->setText(QString::fromStdString(device_.CurrentZeroText()[i]));
+    CFact->setText(QString::fromStdString(device_.CurrentFactorText()[i]));
 }
 
-// The calibration fields are read by a run's acquisition; they change under the bus lock.
-
 void TPMTSetup::CZeroChange() {
-    {
-        TDevice::BusLock lock(device_);
-        device_.CurrentZeroText[item()] = textOf(CZero);
-    }
+    device_.SetCurrentZeroText(item(), textOf(CZero));
     device_.PMTCalculateCFactors();
 }
 
 void TPMTSetup::CFactChange() {
-    {
-        TDevice::BusLock lock(device_);
-        device_.CurrentFactorText[item()] = textOf(CFact);
-    }
+    device_.SetCurrentFactorText(item(), textOf(CFact));
     device_.PMTCalculateCFactors();
     device_.PMTSetCurrent(PMTRangeFullScale[item()]);
 }
 
 void TPMTSetup::MaxVoltageChange() {
-    const double volts = pmtMaxVoltageOf(textOf(MaxVoltage));
-    TDevice::BusLock lock(device_);
-    device_.PMTMaxVoltage = volts;
+    device_.SetPMTMaxVoltage(pmtMaxVoltageOf(textOf(MaxVoltage)));
 }
 
 void TPMTSetup::VFactorChange() {
-    const double factor = pmtVoltageFactorOf(textOf(VFactor));
-    TDevice::BusLock lock(device_);
-    device_.PMTVoltageFactor = factor;
+    device_.SetPMTVoltageFactor(pmtVoltageFactorOf(textOf(VFactor)));
 }
 
 void TPMTSetup::Button2Click() {

@@ -179,6 +179,39 @@ TEST_F(DeviceWindowTest, ResumeWithAMissingModuleNeverClearsThePausedRunsTimer) 
     click("BitBtn3");
 }
 
+// The window on a driver of its own making: it shows that driver's test, adds only its tick,
+// and the driver goes on working after the window is gone.
+TEST(DeviceWindowOnADriver, ShowsTheDriversTestAndTheTickPassesOnlyAMissingModule) {
+    struct Case {
+        unsigned absent;
+        bool ticked, passes;
+        const char* pumpLine;
+    };
+    const Case cases[]{
+        {0, false, true, "OK"},
+        {0, true, true, "OK"},
+        {SimPump, false, false, "not ready"},
+        {SimPump, true, true, "not ready"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pumpLine) + (c.ticked ? ", ticked" : ""));
+        SimOptions o = appSimOptions();
+        o.absentModules = c.absent;
+        SimulatedInstrument sim(o);
+        TDevice driver(sim);
+        {
+            TDeviceDialog window(driver, nullptr);
+            window.CheckBox1->setChecked(c.ticked);
+            EXPECT_EQ(window.DeviceTest(), c.passes);
+            EXPECT_EQ(results(&window), QStringList({"OK", "OK", "OK", "OK", c.pumpLine}));
+            EXPECT_EQ(driver.LastDeviceTest().allPassed(), c.absent == 0) << "the tick is the window's";
+        }
+        driver.SetValves(0x0801);
+        EXPECT_EQ(sim.valveMask(), 0x0801);
+        EXPECT_EQ(driver.DeviceTest(), c.absent == 0);
+    }
+}
+
 // A simulated fault and the result line that must name it (-1: every line is "OK").
 struct FaultLine {
     const char* fault;

@@ -90,7 +90,7 @@ TEST_F(PmtSetupTest, LimitsActOnTheDriversNumbersWhileTheTypedTextIsWhatIsSaved)
             type(c.field, c.typed);
             EXPECT_EQ(field(c.field)->text(), c.typed) << "the text stays as typed";
             const TDevice& d = form->device();
-            EXPECT_EQ(QString(c.field) == "MaxVoltage" ? d.PMTMaxVoltage : d.PMTVoltageFactor,
+            EXPECT_EQ(QString(c.field) == "MaxVoltage" ? d.PMTMaxVoltage() : d.PMTVoltageFactor(),
                       c.used);
         }
         pressClose();
@@ -116,8 +116,8 @@ TEST_F(PmtSetupTest, StoredTextsReachTheDriverThroughTheFieldsAtStart) {
                      .toUtf8()
                      .constData());
         openWindow();
-        EXPECT_EQ(form->device().PMTMaxVoltage, c.usedMax);
-        EXPECT_EQ(form->device().PMTVoltageFactor, c.usedFactor);
+        EXPECT_EQ(form->device().PMTMaxVoltage(), c.usedMax);
+        EXPECT_EQ(form->device().PMTVoltageFactor(), c.usedFactor);
         EXPECT_EQ(field("MaxVoltage")->text(), c.maxVoltage);
         EXPECT_EQ(field("VFactor")->text(), c.factor);
         ASSERT_TRUE(form->close());
@@ -143,10 +143,10 @@ TEST_F(PmtSetupTest, RangeShowsItsOwnZeroAndFactorAndEditingTheFactorSelectsIt) 
         sim.clearRecord();
         type("CFact", "1.06");
         const TDevice& d = form->device();
-        EXPECT_EQ(d.CurrentFactorText[2], "1.06");
-        EXPECT_DOUBLE_EQ(d.CurrentScale[2], 4.883e-9 * 1.06) << "the calibration is recomputed";
-        EXPECT_EQ(d.CurrentFactorText[0], "1.0000") << "other ranges keep theirs";
-        EXPECT_EQ(d.PMTRange, 2);
+        EXPECT_EQ(d.CurrentFactorText()[2], "1.06");
+        EXPECT_DOUBLE_EQ(d.CurrentScale()[2], 4.883e-9 * 1.06) << "the calibration is recomputed";
+        EXPECT_EQ(d.CurrentFactorText()[0], "1.0000") << "other ranges keep theirs";
+        EXPECT_EQ(d.PMTRange(), 2);
         // Each keystroke changes the text, and each change selects the range on the detector
         // (1e-5 A is range 2); the high voltage stays off.
         ASSERT_FALSE(sim.registerWrites().empty());
@@ -155,8 +155,8 @@ TEST_F(PmtSetupTest, RangeShowsItsOwnZeroAndFactorAndEditingTheFactorSelectsIt) 
 
         sim.clearRecord();
         type("CZero", "-3");
-        EXPECT_EQ(d.CurrentZeroText[2], "-3");
-        EXPECT_EQ(d.CurrentZero[2], -3.0);
+        EXPECT_EQ(d.CurrentZeroText()[2], "-3");
+        EXPECT_EQ(d.CurrentZero()[2], -3.0);
         EXPECT_TRUE(sim.registerWrites().empty()) << "a zero reaches no module";
 
         pick(0);

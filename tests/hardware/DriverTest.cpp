@@ -6,10 +6,14 @@
 #include "hardware/Registers.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <span>
 #include <string>
+#include <thread>
 
 namespace varentis::test {
 namespace {
@@ -98,8 +102,8 @@ TEST(PmtCodes, RangeTakesAProductOfTypedDecimalsEqualToAFullScaleAsEqual) {
 using Pmt = SimFixture;
 
 TEST_F(Pmt, SetVoltageWritesHighByteFirst) {
-    dev.PMTMaxVoltage = 1000;
-    dev.PMTVoltageFactor = 1.0;
+    dev.SetPMTMaxVoltage(1000);
+    dev.SetPMTVoltageFactor(1.0);
     const std::pair<double, Writes> cases[]{
         {0, {{0x90, 8}, {0x91, 0}}},
         {500, {{0x90, 6}, {0x91, 12}}},
@@ -114,9 +118,10 @@ TEST_F(Pmt, SetVoltageWritesHighByteFirst) {
 }
 
 TEST_F(Pmt, SetCurrentReplacesOnlyTheRangeBits) {
-    dev.PMTControl = 0x0B;
+    dev.PMTOn(0, 1e-6); // high voltage on, range 3: 0x0B
+    sim.clearRecord();
     dev.PMTSetCurrent(1e-7);
-    EXPECT_EQ(dev.PMTRange, 4);
+    EXPECT_EQ(dev.PMTRange(), 4);
     dev.PMTOff();
     dev.PMTSetCurrent(1e-7);
     EXPECT_EQ(writes(), (Writes{{0xA2, 0x0C}, {0xA2, 0x00}, {0xA2, 0x04}}));
@@ -124,13 +129,13 @@ TEST_F(Pmt, SetCurrentReplacesOnlyTheRangeBits) {
 }
 
 TEST_F(Pmt, OnWritesInOrderAndSwitchesTheHighVoltageOn) {
-    dev.PMTMaxVoltage = 1000;
-    dev.PMTVoltageFactor = 1.0;
+    dev.SetPMTMaxVoltage(1000);
+    dev.SetPMTVoltageFactor(1.0);
     dev.PMTOn(500, 1e-6);
     EXPECT_EQ(writes(), (Writes{{0x90, 8}, {0x91, 0}, {0x92, 10}, {0xA2, 3}, {0x90, 6},
                                 {0x91, 12}, {0xA2, 0x0B}}));
-    EXPECT_EQ(dev.PMTControl, 0x0B);
-    EXPECT_EQ(dev.PMTAcqControl, 10);
+    EXPECT_EQ(dev.PMTControl(), 0x0B);
+    EXPECT_EQ(dev.PMTAcqControl(), 10);
     EXPECT_DOUBLE_EQ(sim.pmtHighVoltage(), 500.0);
     // Switched on already: the range write keeps the on bit.
     sim.clearRecord();
@@ -139,8 +144,8 @@ TEST_F(Pmt, OnWritesInOrderAndSwitchesTheHighVoltageOn) {
 }
 
 TEST_F(Pmt, ReadingConversionWithSignAndOverRange) {
-    for (auto& t : dev.CurrentZeroText) t = "0";
-    for (auto& t : dev.CurrentFactorText) t = "1.0000";
+    dev.SetCurrentTexts({"0", "0", "0", "0", "0", "0"},
+                        {"1.0000", "1.0000", "1.0000", "1.0000", "1.0000", "1.0000"});
     dev.PMTCalculateCFactors();
     struct Case {
         std::uint8_t hi, lo;
@@ -162,19 +167,20 @@ TEST_F(Pmt, ReadingConversionWithSignAndOverRange) {
 }
 
 TEST_F(Pmt, CalibrationZeroAndFactorPerRange) {
-    dev.CurrentZeroText = {"0", "", "-3.5", "10", "abc", "1e1"};
-    dev.CurrentFactorText = {"1.0000", "0.9", "1.1", "", "2", "x"};
+    dev.SetCurrentTexts({"0", "", "-3.5", "10", "abc", "1e1"},
+                        {"1.0000", "0.9", "1.1", "", "2", "x"});
     dev.PMTCalculateCFactors();
-    EXPECT_EQ(dev.CurrentZero, (std::array<double, 6>{0, 0, -3.5, 10, 0, 10}));
-    EXPECT_DOUBLE_EQ(dev.CurrentScale[1], 4.883e-8 * 0.9);
-    EXPECT_DOUBLE_EQ(dev.CurrentScale[2], 4.883e-9 * 1.1);
-    EXPECT_EQ(dev.CurrentScale[3], 0.0);
-    EXPECT_EQ(dev.CurrentScale[5], 0.0);
+    EXPECT_EQ(dev.CurrentZero(), (std::array<double, 6>{0, 0, -3.5, 10, 0, 10}));
+    EXPECT_DOUBLE_EQ(dev.CurrentScale()[1], 4.883e-8 * 0.9);
+    EXPECT_DOUBLE_EQ(dev.CurrentScale()[2], 4.883e-9 * 1.1);
+    EXPECT_EQ(dev.CurrentScale()[3], 0.0);
+    EXPECT_EQ(dev.CurrentScale()[5], 0.0);
 
     dev.PMTSetCurrent(1e-6); // range 3, zero 10
     sim.scriptRead(0x91, {0x40});
     sim.scriptRead(0x90, {10});
-    dev.CurrentScale[3] = 4.883e-10;
+    dev.SetCurrentFactorText(3, "1");
+    dev.PMTCalculateCFactors();
     EXPECT_EQ(dev.PMTGetCurrent(), 0.0);
 }
 
@@ -334,13 +340,13 @@ TEST_F(Valves, SetValvesWritesAllThreeRegistersInOrder) {
     dev.SetValves(0x0120);
     EXPECT_EQ(writes(), (Writes{{0x70, 0x00}, {0x72, 0x0C}, {0x71, 0x03}}));
     EXPECT_EQ(sim.valveMask(), 0x0120);
-    EXPECT_EQ(dev.ValveState, 0x0120);
+    EXPECT_EQ(dev.ValveState(), 0x0120);
 }
 
 TEST_F(Valves, SetValveChangesOneValveFromTheLastMask) {
     dev.SetValves(0x0005);
     dev.SetValve(1, true);
-    EXPECT_EQ(dev.ValveState, 0x0007);
+    EXPECT_EQ(dev.ValveState(), 0x0007);
     EXPECT_EQ(sim.valveMask(), 0x0007);
     dev.SetValve(0, false);
     EXPECT_EQ(sim.valveMask(), 0x0006);
@@ -349,7 +355,7 @@ TEST_F(Valves, SetValveChangesOneValveFromTheLastMask) {
     sim.clearRecord();
     dev.SetValve(16, true); // no such bit: nothing written
     EXPECT_TRUE(writes().empty());
-    EXPECT_EQ(dev.ValveState, 0x0806);
+    EXPECT_EQ(dev.ValveState(), 0x0806);
 }
 
 TEST(PumpCodes, SpeedAndDirection) {
@@ -441,20 +447,21 @@ TEST_F(Ecell, SetPotentialWritesTheSpanBeforeOrAfterTheCodeHighByteFirst) {
 }
 
 TEST_F(Ecell, SetCurrentReplacesOnlyTheRangeBits) {
-    dev.EcellControl = 7;
+    dev.EcellOn(true, 1e-3, 0); // three electrodes, range 0: 0x07
+    sim.clearRecord();
     dev.EcellSetCurrent(5e-10);
-    EXPECT_EQ(dev.EcellRange, 6);
+    EXPECT_EQ(dev.EcellRange(), 6);
     dev.EcellSetCurrent(2e-6);
-    EXPECT_EQ(dev.EcellRange, 2);
+    EXPECT_EQ(dev.EcellRange(), 2);
     EXPECT_EQ(writes(), (Writes{{0x74, 0xC7}, {0x74, 0x47}}));
-    EXPECT_EQ(dev.EcellControl, 0x47);
+    EXPECT_EQ(dev.EcellControl(), 0x47);
 }
 
 TEST_F(Ecell, OnSwitchesTheCellOnWithTheRangeThenSetsThePotentialThenWritesTheControlAgain) {
     dev.EcellOn(false, 1e-6, 0.2);
     EXPECT_EQ(writes(), (Writes{{0x74, 0x61}, {0x96, 10}, {0x94, 8}, {0x95, 205}, {0x74, 0x61}}));
-    EXPECT_EQ(dev.EcellControl, 0x61);
-    EXPECT_EQ(dev.EcellRange, 3);
+    EXPECT_EQ(dev.EcellControl(), 0x61);
+    EXPECT_EQ(dev.EcellRange(), 3);
     EXPECT_TRUE(sim.ecellCellOn());
 
     // Three electrodes, a range from a typed axis limit, the wide span; the old range bits go.
@@ -465,7 +472,7 @@ TEST_F(Ecell, OnSwitchesTheCellOnWithTheRangeThenSetsThePotentialThenWritesTheCo
     sim.clearRecord();
     dev.EcellOff();
     EXPECT_EQ(writes(), (Writes{{0x74, 0}})) << "the potential registers are not touched";
-    EXPECT_EQ(dev.EcellControl, 0);
+    EXPECT_EQ(dev.EcellControl(), 0);
     EXPECT_FALSE(sim.ecellCellOn());
     EXPECT_EQ(sim.ecellPotentialCode(), 0x400);
 }
@@ -508,7 +515,7 @@ using DeviceTest = SimFixture;
 
 TEST_F(DeviceTest, AllModulesPresent) {
     EXPECT_TRUE(dev.DeviceTest());
-    for (const DeviceTestLine& line : deviceTestLines(dev.LastDeviceTest))
+    for (const DeviceTestLine& line : deviceTestLines(dev.LastDeviceTest()))
         EXPECT_EQ(line.result, "OK") << line.module;
     EXPECT_TRUE(sim.timerRunning()) << "left running from a fresh start";
 }
@@ -550,7 +557,7 @@ TEST_F(DeviceTest, RunInProgressStillFindsADeadTimer) {
     sim.scriptRead(0x84, {0x42});
     EXPECT_FALSE(dev.DeviceTest(TDevice::TimerCheck::Held));
     EXPECT_FALSE(dev.DeviceTest(TDevice::TimerCheck::Running));
-    EXPECT_EQ(deviceTestLines(dev.LastDeviceTest)[2].result, "not ready");
+    EXPECT_EQ(deviceTestLines(dev.LastDeviceTest())[2].result, "not ready");
 }
 
 struct ModuleFault {
@@ -579,7 +586,7 @@ TEST_P(DeviceTestFaults, OnlyTheFaultyModuleIsNotReady) {
     const ModuleFault& f = GetParam();
     if (!f.scripted.empty()) sim.scriptRead(f.scriptedAddress, f.scripted);
     EXPECT_FALSE(dev.DeviceTest());
-    const auto lines = deviceTestLines(dev.LastDeviceTest);
+    const auto lines = deviceTestLines(dev.LastDeviceTest());
     for (std::size_t i = 0; i < lines.size(); ++i)
         EXPECT_EQ(lines[i].result, i == f.failingLine ? "not ready" : "OK") << lines[i].module;
 }
@@ -659,10 +666,7 @@ TEST_F(DeviceTest, ConversionAndOverRangeFaultsLeaveTheIdentitiesIntact) {
     SimulatedInstrument faulty(o);
     TDevice onFaulty(faulty);
     EXPECT_TRUE(onFaulty.DeviceTest()) << "the modules answer; their readings are wrong";
-    onFaulty.PMTMaxVoltage = 1000;
-    onFaulty.PMTVoltageFactor = 1;
-    for (auto& t : onFaulty.CurrentFactorText) t = "1";
-    onFaulty.PMTCalculateCFactors();
+    calibrateNeutrally(onFaulty);
     onFaulty.PMTOn(100, 1e-7);
     EXPECT_DOUBLE_EQ(onFaulty.PMTGetCurrent(), 4095 * 4.883e-11);
     onFaulty.EcellOn(true, 1e-9, 0.5);
@@ -683,6 +687,78 @@ TEST_F(DeviceTest, LineTexts) {
     EXPECT_EQ(lines[3].module, "Valve controller");
     EXPECT_EQ(lines[4].module, "Pump controller");
     EXPECT_EQ(lines[4].result, "not ready");
+}
+
+// ---- The driver's state and the bus lock ----
+
+// Holds an operation at its first port write until released, so a test can see what
+// another thread may do while that operation owns the bus.
+class GatedBus final : public PortBackend {
+public:
+    explicit GatedBus(PortBackend& inner) : inner_(inner) {}
+    int openPort() override { return inner_.openPort(); }
+    void closePort() override { inner_.closePort(); }
+    void writePort(std::uint16_t port, std::uint8_t value) override {
+        if (armed.exchange(false)) {
+            entered = true;
+            while (!released) std::this_thread::yield();
+        }
+        inner_.writePort(port, value);
+    }
+    std::uint8_t readPort(std::uint16_t port) override { return inner_.readPort(port); }
+
+    std::atomic<bool> armed{false}, entered{false}, released{false};
+
+private:
+    PortBackend& inner_;
+};
+
+TEST(DriverState, EveryAccessorWaitsForTheOperationOnTheBus) {
+    SimulatedInstrument sim(testSimOptions());
+    GatedBus bus(sim);
+    TDevice dev(bus);
+    const std::array<std::string, 6> texts{"1", "2", "3", "4", "5", "6"};
+    const std::pair<const char*, std::function<void()>> accessors[]{
+        {"ValveState", [&] { (void)dev.ValveState(); }},
+        {"PMTControl", [&] { (void)dev.PMTControl(); }},
+        {"PMTAcqControl", [&] { (void)dev.PMTAcqControl(); }},
+        {"EcellControl", [&] { (void)dev.EcellControl(); }},
+        {"PMTRange", [&] { (void)dev.PMTRange(); }},
+        {"EcellRange", [&] { (void)dev.EcellRange(); }},
+        {"LastDeviceTest", [&] { (void)dev.LastDeviceTest(); }},
+        {"PMTMaxVoltage", [&] { (void)dev.PMTMaxVoltage(); }},
+        {"SetPMTMaxVoltage", [&] { dev.SetPMTMaxVoltage(900); }},
+        {"PMTVoltageFactor", [&] { (void)dev.PMTVoltageFactor(); }},
+        {"SetPMTVoltageFactor", [&] { dev.SetPMTVoltageFactor(1.05); }},
+        {"CurrentZeroText", [&] { (void)dev.CurrentZeroText(); }},
+        {"CurrentFactorText", [&] { (void)dev.CurrentFactorText(); }},
+        {"SetCurrentZeroText", [&] { dev.SetCurrentZeroText(2, "-3"); }},
+        {"SetCurrentFactorText", [&] { dev.SetCurrentFactorText(2, "1.1"); }},
+        {"SetCurrentTexts", [&] { dev.SetCurrentTexts(texts, texts); }},
+        {"CurrentZero", [&] { (void)dev.CurrentZero(); }},
+        {"CurrentScale", [&] { (void)dev.CurrentScale(); }},
+    };
+    for (const auto& [name, access] : accessors) {
+        SCOPED_TRACE(name);
+        bus.released = false;
+        bus.entered = false;
+        bus.armed = true;
+        std::thread operation([&] { dev.SetValves(0x0123); });
+        while (!bus.entered) std::this_thread::yield();
+        std::atomic<bool> done{false};
+        std::thread caller([&] {
+            access();
+            done = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_FALSE(done) << "went past the lock of a valve switch under way";
+        bus.released = true;
+        operation.join();
+        caller.join();
+        EXPECT_TRUE(done);
+    }
+    EXPECT_EQ(dev.ValveState(), 0x0123);
+    EXPECT_EQ(sim.valveMask(), 0x0123);
 }
 
 } // namespace

@@ -20,9 +20,9 @@ inline SimOptions testSimOptions() {
 
 // A neutral detector calibration: maximum 1000 V, voltage factor 1, every current factor 1.
 inline void calibrateNeutrally(TDevice& dev) {
-    dev.PMTMaxVoltage = 1000;
-    dev.PMTVoltageFactor = 1.0;
-    for (auto& t : dev.CurrentFactorText) t = "1";
+    dev.SetPMTMaxVoltage(1000);
+    dev.SetPMTVoltageFactor(1.0);
+    dev.SetCurrentTexts(dev.CurrentZeroText(), {"1", "1", "1", "1", "1", "1"});
     dev.PMTCalculateCFactors();
 }
 

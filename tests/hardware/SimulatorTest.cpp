@@ -13,10 +13,10 @@ namespace {
 class LightModel : public SimFixture {
 protected:
     LightModel() {
-        dev.PMTMaxVoltage = 1000;
-        dev.PMTVoltageFactor = 1.0;
-        for (auto& t : dev.CurrentZeroText) t = "0";
-        for (auto& t : dev.CurrentFactorText) t = "1.0000";
+        dev.SetPMTMaxVoltage(1000);
+        dev.SetPMTVoltageFactor(1.0);
+        dev.SetCurrentTexts({"0", "0", "0", "0", "0", "0"},
+                            {"1.0000", "1.0000", "1.0000", "1.0000", "1.0000", "1.0000"});
         dev.PMTCalculateCFactors();
     }
 
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(LightModel, DefaultSettingsGiveABaselineInsideTheSignalAxis) {
     dev.PMTOn(100, 1e-7);
-    EXPECT_EQ(dev.PMTRange, 4);
+    EXPECT_EQ(dev.PMTRange(), 4);
     const double baseline = meanOver(2.0);
     EXPECT_GT(baseline, 10e-9);
     EXPECT_LT(baseline, 30e-9);
