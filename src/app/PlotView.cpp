@@ -2,6 +2,7 @@
 
 #include "app/MainFormLayout.h"
 #include "app/WidgetControls.h"
+#include "core/Decimal.h"
 #include "core/NumberText.h"
 #include "graph/AxisScaling.h"
 #include "graph/QPainterCanvas.h"
@@ -16,7 +17,9 @@
 namespace varentis {
 
 namespace {
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 } // namespace
 
 PlotView::PlotView(MainFormLayout& form, const WidgetControls& controls, const PointStore& points)
@@ -59,10 +62,14 @@ void PlotView::XYFactors() {
     ScaleResult r = varentis::XYFactors(scaleSettings(), form_.PaintBox2->width(),
                                         form_.PaintBox2->height(), scale_);
     scale_ = r.Scale;
-    if (r.Label5) form_.Label5->setText(QString::fromStdString(*r.Label5));
-    if (r.Label6) form_.Label6->setText(QString::fromStdString(*r.Label6));
-    if (r.Label7) form_.Label7->setText(QString::fromStdString(*r.Label7));
-    if (r.Label8) form_.Label8->setText(QString::fromStdString(*r.Label8));
+    if (r.Label5)
+        form_.Label5->setText(QString::fromStdString(*r.Label5));
+    if (r.Label6)
+        form_.Label6->setText(QString::fromStdString(*r.Label6));
+    if (r.Label7)
+        form_.Label7->setText(QString::fromStdString(*r.Label7));
+    if (r.Label8)
+        form_.Label8->setText(QString::fromStdString(*r.Label8));
 }
 
 void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs,
@@ -87,14 +94,16 @@ void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs,
     const ZeroLabel zero = drawSignalGraph(canvas, scale_, plotContent());
     painter.end();
     form_.Label9->setVisible(zero.Visible);
-    if (zero.Visible) form_.Label9->move(form_.Label9->x(), zero.Top + form_.PaintBox2->y());
+    if (zero.Visible)
+        form_.Label9->move(form_.Label9->x(), zero.Top + form_.PaintBox2->y());
     form_.PaintBox2->update();
 }
 
 void PlotView::DrawValves() {
     const ValveLanes lanes = valveLanes(*valves_, form_.ShowValves->isChecked());
     form_.placeValveGraph(lanes);
-    if (!lanes.Shown) return;
+    if (!lanes.Shown)
+        return;
     PaintBox& box = *form_.PaintBox3;
     TimeAxis axis;
     axis.XMin = scale_.XMin;
@@ -119,7 +128,9 @@ void PlotView::DrawPoint(double time, double signal, double current) {
     form_.PaintBox2->update();
 }
 
-void PlotView::startLiveTrace() { varentis::startLiveTrace(scale_); }
+void PlotView::startLiveTrace() {
+    varentis::startLiveTrace(scale_);
+}
 
 // ---- Zoom and cursor read-out ----------------------------------------------------------
 
@@ -147,7 +158,8 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
         if (Zooming) {
             // A second press before the release: the band starts again, the status that
             // was there before the first press stays the one to come back to.
-            if (bandShown_) paintPlot([this](Canvas& c) { drawFocusRect(c, RubberBand); });
+            if (bandShown_)
+                paintPlot([this](Canvas& c) { drawFocusRect(c, RubberBand); });
         } else {
             SavedStatus = form_.Panel5->text();
         }
@@ -159,8 +171,10 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
         bandShown_ = false;
         return;
     }
-    if (button != Qt::LeftButton || state != RunState::Stopped) return;
-    if (points_.Count < 1 || points_.Times.empty() || points_.Signals.empty()) return;
+    if (button != Qt::LeftButton || state != RunState::Stopped)
+        return;
+    if (points_.Count < 1 || points_.Times.empty() || points_.Signals.empty())
+        return;
     pickPointAt(x);
 }
 
@@ -172,10 +186,12 @@ void PlotView::pickPointAt(int x) {
         c.setPenMode(PenMode::Not);
         if (MarkerShown) {
             drawCross(c, {MarkerX, MarkerY});
-            if (markerCurrentShown_) drawCross(c, {MarkerX, MarkerCurrentY});
+            if (markerCurrentShown_)
+                drawCross(c, {MarkerX, MarkerCurrentY});
         }
         drawCross(c, pick.Marker);
-        if (pick.HasCurrent) drawCross(c, {pick.Marker.x, pick.MarkerCurrentY});
+        if (pick.HasCurrent)
+            drawCross(c, {pick.Marker.x, pick.MarkerCurrentY});
         c.setPenMode(PenMode::Copy);
     });
     form_.Panel6->setText(qs(pick.Time) + " " + form_.ComboBox2->currentText());
@@ -197,9 +213,11 @@ void PlotView::pickPointAt(int x) {
 }
 
 void PlotView::PaintBox2MouseMove(int x, int y) {
-    if (!Zooming) return;
+    if (!Zooming)
+        return;
     paintPlot([&](Canvas& c) {
-        if (bandShown_) drawFocusRect(c, RubberBand); // inverting again erases it
+        if (bandShown_)
+            drawFocusRect(c, RubberBand); // inverting again erases it
         RubberBand.Right = x;
         RubberBand.Bottom = y;
         drawFocusRect(c, RubberBand);
@@ -209,19 +227,20 @@ void PlotView::PaintBox2MouseMove(int x, int y) {
 }
 
 void PlotView::PaintBox2MouseUp(int x, int y) {
-    if (!Zooming) return;
+    if (!Zooming)
+        return;
     Zooming = false;
     // A drag to the left or upwards (or a click) leaves its band and "Zoom" until the next
     // redraw.
-    if (!zoomsIn(RubberBand)) return;
+    if (!zoomsIn(RubberBand))
+        return;
     if (!Zoomed) {
         SavedAxisTexts = {form_.Edit4->text().toStdString(), form_.Edit5->text().toStdString(),
                           form_.Edit2->text().toStdString(), form_.Edit3->text().toStdString()};
     }
     // With the scale in force before the change; writing the fields asks for the redraw
     // that wipes the band.
-    const AxisTexts zoomed =
-        zoomedAxisTexts(scale_, form_.PaintBox2->height(), RubberBand, x, y);
+    const AxisTexts zoomed = zoomedAxisTexts(scale_, form_.PaintBox2->height(), RubberBand, x, y);
     form_.Edit4->setText(qs(zoomed.XMin));
     form_.Edit5->setText(qs(zoomed.XMax));
     form_.Edit3->setText(qs(zoomed.YMax));
@@ -234,16 +253,21 @@ void PlotView::PaintBox2MouseUp(int x, int y) {
 
 bool PlotView::PaintBox2DblClick(RunState state) {
     form_.Panel5->clear();
-    if (state == RunState::Running) form_.Panel5->setText("Measuring");
-    else if (state == RunState::Paused) form_.Panel5->setText("Pause");
-    for (QLabel* p : {form_.Panel6, form_.Panel7, form_.Panel8, form_.Panel9}) p->clear();
-    if (!Zoomed) return true;
+    if (state == RunState::Running)
+        form_.Panel5->setText("Measuring");
+    else if (state == RunState::Paused)
+        form_.Panel5->setText("Pause");
+    for (QLabel* p : {form_.Panel6, form_.Panel7, form_.Panel8, form_.Panel9})
+        p->clear();
+    if (!Zoomed)
+        return true;
     unzoom();
     return false;
 }
 
 void PlotView::unzoom() {
-    if (!Zoomed) return;
+    if (!Zoomed)
+        return;
     form_.Edit4->setText(qs(SavedAxisTexts.XMin));
     form_.Edit5->setText(qs(SavedAxisTexts.XMax));
     form_.Edit2->setText(qs(SavedAxisTexts.YMin));
@@ -258,12 +282,13 @@ void PlotView::resetCursor() {
 }
 
 void PlotView::Panel7DblClick() {
-    if (form_.Panel7->text().isEmpty()) return;
+    if (form_.Panel7->text().isEmpty())
+        return;
     const std::string zero = zeroLineText(scale_, ReadoutSignal);
     form_.Edit8->setText(qs(zero));
     // The read-out now stands on the new zero line.
-    const double shown =
-        decimalValue((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) / scale_.YUnitFactor);
+    const double shown = snappedToDecimal((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) /
+                                          scale_.YUnitFactor);
     form_.Panel7->setText(qs(text(shown, scale_.YDecimals)) + " " + form_.ComboBox1->currentText());
 }
 

@@ -1,30 +1,18 @@
 #include "graph/PlotCursor.h"
 
+#include "core/Decimal.h"
 #include "graph/SignalGraph.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace varentis {
 
-double decimalValue(double value) {
-    if (!std::isfinite(value) || value == 0.0)
-        return value;
-    char buf[64];
-    auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    if (written.ec != std::errc())
-        return value;
-    double out = value;
-    std::from_chars(buf, written.ptr, out, std::chars_format::scientific);
-    return out;
-}
-
 double timeAtPixel(const GraphScale& scale, int x) {
-    return decimalValue((x / scale.XScale + scale.XMin) / scale.XUnitFactor);
+    return snappedToDecimal((x / scale.XScale + scale.XMin) / scale.XUnitFactor);
 }
 
 double signalAtPixel(const GraphScale& scale, int height, int y) {
-    return decimalValue(((height - y) / scale.YScale + scale.YMin) / scale.YUnitFactor);
+    return snappedToDecimal(((height - y) / scale.YScale + scale.YMin) / scale.YUnitFactor);
 }
 
 std::string timeAtPixelText(const GraphScale& scale, int x) {
@@ -75,15 +63,15 @@ PointPick pickPoint(const GraphScale& scale, const PointStore& points, int heigh
     if (held == 0)
         return pick;
     const std::span<const double> times(points.Times.data(), held);
-    const double t = decimalValue(x / scale.XScale + scale.XMin);
+    const double t = snappedToDecimal(x / scale.XScale + scale.XMin);
     const int i = nearestPointIndex(times, t);
     const auto at = static_cast<std::size_t>(i);
     pick.Index = i;
-    pick.Time = text(decimalValue(times[at] / scale.XUnitFactor), scale.XDecimals + 1);
+    pick.Time = text(snappedToDecimal(times[at] / scale.XUnitFactor), scale.XDecimals + 1);
 
     const double v = smoothedSignal({points.Signals.data(), held}, i, scale.DampingFactor);
     pick.Signal = v;
-    pick.Value = text(decimalValue((v - scale.ZeroLine) / scale.YUnitFactor), scale.YDecimals);
+    pick.Value = text(snappedToDecimal((v - scale.ZeroLine) / scale.YUnitFactor), scale.YDecimals);
     pick.Marker = {pixel((times[at] - scale.XMin) * scale.XScale),
                    height - pixel((v - scale.ZeroLine - scale.YMin) * scale.YScale)};
 
@@ -92,14 +80,14 @@ PointPick pickPoint(const GraphScale& scale, const PointStore& points, int heigh
     if (withCurrent && at < points.Currents.size()) {
         const double current = points.Currents[at];
         pick.HasCurrent = true;
-        pick.Current = text(decimalValue(current / scale.CurUnitFactor), scale.CurrentDecimals);
+        pick.Current = text(snappedToDecimal(current / scale.CurUnitFactor), scale.CurrentDecimals);
         pick.MarkerCurrentY = height - pixel((current - scale.CurMin) * scale.CurScale);
     }
     return pick;
 }
 
 std::string zeroLineText(const GraphScale& scale, double readoutSignal) {
-    return text(decimalValue(readoutSignal / scale.YUnitFactor), scale.YDecimals + 1);
+    return text(snappedToDecimal(readoutSignal / scale.YUnitFactor), scale.YDecimals + 1);
 }
 
 void drawFocusRect(Canvas& canvas, const PixelRect& band) {

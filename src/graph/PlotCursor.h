@@ -35,11 +35,6 @@ struct AxisTexts {
     friend bool operator==(const AxisTexts&, const AxisTexts&) = default;
 };
 
-// `value` with the binary noise of the unit and pixel conversions taken off: rounded to 15
-// significant digits, so that a position that is 1.5 in decimal prints and compares as 1.5
-// and not as 1.4999999999999998.
-double decimalValue(double value);
-
 // Where pixel column x and pixel row y of a plot `height` pixels high lie on the axes, in the
 // selected time and signal units.
 double timeAtPixel(const GraphScale& scale, int x);

@@ -1,5 +1,6 @@
 #include "measurement/PotentialProgram.h"
 
+#include "core/Decimal.h"
 #include "core/NumberText.h"
 
 #include <cmath>
@@ -8,16 +9,10 @@ namespace varentis {
 
 namespace {
 
-// Typed times carry a handful of decimals; their sum in doubles drifts from the decimal sum
-// by units in the last place. Taken to whole nanoseconds, it is the decimal sum again.
-double decimalSeconds(double seconds) {
-    constexpr double kNanoseconds = 1e9;
-    if (!(std::fabs(seconds) < 1e9)) return seconds;
-    return static_cast<double>(rnd(seconds * kNanoseconds)) / kNanoseconds;
-}
-
 // mV as typed to V; a division by the exact 1000 rounds once, a product with 0.001 twice.
-double volts(std::string_view millivoltText) { return readNumber(millivoltText) / 1000.0; }
+double volts(std::string_view millivoltText) {
+    return readNumber(millivoltText) / 1000.0;
+}
 
 } // namespace
 
@@ -28,6 +23,9 @@ PotentialSchedule parsePotentialProgram(std::string_view text, double cycleTime)
         s.Potentials.push_back(0.0);
     };
     appendStep();
+    // The typed times summed as decimals: in doubles 0.1 + 0.2 ends a hair after the 0.3 s
+    // the timer reads. A sum beyond what decimals hold goes on in doubles.
+    Decimal exactEnd;
     for (;;) {
         const std::size_t comma = text.find(',');
         const std::string_view item = text.substr(0, comma);
@@ -39,15 +37,20 @@ PotentialSchedule parsePotentialProgram(std::string_view text, double cycleTime)
             // A ")" before the "(" leaves nothing between them: a time of 0.
             const std::string_view time =
                 close > open ? item.substr(open + 1, close - open - 1) : std::string_view{};
-            double end = readNumber(time);
-            if (last > 0) end += s.EndTimes[last - 1];
-            s.EndTimes[last] = decimalSeconds(end);
+            const DecimalText length = readDecimal(time);
+            double end = length.Value;
+            exactEnd = last > 0 ? add(exactEnd, length.Number) : length.Number;
+            if (last > 0)
+                end += s.EndTimes[last - 1];
+            s.EndTimes[last] = exactEnd.Exact ? toDouble(exactEnd) : end;
         } else {
             s.Potentials[last] = volts(item);
             s.EndTimes[last] = cycleTime;
+            exactEnd = decimalNear(cycleTime);
         }
         appendStep();
-        if (comma == std::string_view::npos) break;
+        if (comma == std::string_view::npos)
+            break;
         text.remove_prefix(comma + 1);
     }
     s.StepCount = static_cast<int>(s.EndTimes.size());

@@ -13,7 +13,7 @@ namespace varentis {
 // schedule always has at least two steps. Nothing is rejected: a number that cannot be read
 // counts as 0 and an empty text is the program "0".
 //
-// The end times are the exact decimal sums of the typed times (to the nanosecond), so that
+// The end times are the exact decimal sums of the typed times, so that
 // 0.1 + 0.2 ends exactly where the timer's 0.3 s is, as the operator means it.
 PotentialSchedule parsePotentialProgram(std::string_view text, double cycleTime);
 

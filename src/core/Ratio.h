@@ -7,17 +7,18 @@
 
 namespace varentis {
 
-// A number held as an exact fraction of two 128-bit integers while its digits fit, so that
-// the page's roundings and comparisons decide as the decimals typed would: 1.1 x 15 is 16.5
-// and rounds to 16, where the doubles give 16.500000000000004 and 17. A result that no
-// longer fits is carried on as a double, which then decides.
+// Quotients of typed decimals, held as an exact fraction of two 128-bit integers while the
+// digits fit, so that roundings and comparisons of page and plot geometry decide as the
+// decimals would: 1.1 x 15 is 16.5 and rounds to 16, where the doubles give
+// 16.500000000000004 and 17. A result that no longer fits is carried on as a double, which
+// then decides. It is made from Decimal values and rounds as Decimal does.
 class Ratio {
-public:
+  public:
     Ratio() = default;
     Ratio(std::int64_t value) : num_(value), approx_(static_cast<double>(value)) {}
     // The decimal as typed, read as readNumber reads it: text that is not a number is 0.
     static Ratio ofText(std::string_view text);
-    // The shortest decimal that reads back as `value`.
+    // The decimal `value` stands for (decimalNear).
     static Ratio ofDouble(double value);
 
     friend Ratio operator+(const Ratio& a, const Ratio& b);
@@ -37,7 +38,7 @@ public:
     // The fraction part, a - trunc(a).
     Ratio fraction() const;
 
-private:
+  private:
     static Ratio inexact(double value);
     static Ratio ofDecimal(const Decimal& d, double value);
     void reduce();
