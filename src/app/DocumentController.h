@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DocumentWindow.h"
 #include "documents/DataFile.h"
 #include "documents/RunJournal.h"
 
@@ -8,14 +9,13 @@
 
 namespace varentis {
 
-class TSDIAppForm;
-
-// The main window's document: the file last saved or opened, whether the points need
+// The main window's document, reached through the window's DocumentWindow: the file last saved or opened, whether the points need
 // saving, the New, Open, Save and Save As commands and the unsaved-data question; the run
 // journal that keeps unsaved points on disk, and the recovery of journals left behind.
 class DocumentController : private DataFileReadHooks {
 public:
-    explicit DocumentController(TSDIAppForm& form);
+    // The run journal lives in `journalFolderPath`.
+    DocumentController(DocumentWindow& window, const std::filesystem::path& journalFolderPath);
 
     bool DataSaved = true;
     QString CurrentFileName;
@@ -60,7 +60,7 @@ private:
 
     void loadBytes(std::string_view bytes);
 
-    TSDIAppForm& form_;
+    DocumentWindow& window_;
     QString openDir_, saveName_;
     RunJournal journal_;
     // Settings changed during or after a run reach the journal within a second.

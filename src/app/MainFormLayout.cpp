@@ -215,106 +215,118 @@ void MainFormLayout::buildToolBar(QMainWindow& w) {
     button(BitBtn3, "BitBtn3", "&Stop", "Stop of measurement", "media-playback-stop");
 }
 
+// Makes the settings panel's controls at their designer places.
+struct MainFormLayout::Placer {
+    QWidget* p;
+    QObject* keyFilter;
+
+    QLabel* label(const QString& text, int x, int y, int w = 60) const {
+        auto* l = new QLabel(text, p);
+        l->setGeometry(x, y, w, 21);
+        return l;
+    }
+    void edit(QLineEdit*& e, const char* name, const QString& text, int x, int y, int w) const {
+        e = new QLineEdit(text, p);
+        e->setObjectName(name);
+        e->setGeometry(x, y, w, 21);
+        e->installEventFilter(keyFilter);
+    }
+    void combo(QComboBox*& c, const char* name, const QStringList& items, int index, int x, int y,
+               int w) const {
+        c = new QComboBox(p);
+        c->setObjectName(name);
+        c->addItems(items);
+        c->setCurrentIndex(index);
+        c->setGeometry(x, y, w, 21);
+    }
+    void check(QCheckBox*& c, const char* name, const QString& text, bool on, int x, int y,
+               int w) const {
+        c = new QCheckBox(text, p);
+        c->setObjectName(name);
+        c->setChecked(on);
+        c->setGeometry(x, y, w, 19);
+    }
+    QGroupBox* group(const char* name, const QString& title, int x, int y, int w, int h) const {
+        auto* g = new QGroupBox(title, p);
+        g->setObjectName(name);
+        g->setGeometry(x, y, w, h);
+        return g;
+    }
+};
+
 void MainFormLayout::buildLeftPanel(QWidget* p, QObject* keyFilter) {
     // The settings panel is 201 pixels wide whatever the desktop's font: a compact font
     // keeps its captions whole.
     QFont compact = p->font();
     compact.setPointSizeF(8.0);
     p->setFont(compact);
-    auto label = [p](const QString& text, int x, int y, int w = 60) {
-        auto* l = new QLabel(text, p);
-        l->setGeometry(x, y, w, 21);
-        return l;
-    };
-    auto edit = [keyFilter, p](QLineEdit*& e, const char* name, const QString& text, int x, int y,
-                          int w) {
-        e = new QLineEdit(text, p);
-        e->setObjectName(name);
-        e->setGeometry(x, y, w, 21);
-        e->installEventFilter(keyFilter);
-    };
-    auto combo = [p](QComboBox*& c, const char* name, const QStringList& items, int index, int x,
-                     int y, int w) {
-        c = new QComboBox(p);
-        c->setObjectName(name);
-        c->addItems(items);
-        c->setCurrentIndex(index);
-        c->setGeometry(x, y, w, 21);
-    };
-    auto check = [p](QCheckBox*& c, const char* name, const QString& text, bool on, int x, int y,
-                     int w) {
-        c = new QCheckBox(text, p);
-        c->setObjectName(name);
-        c->setChecked(on);
-        c->setGeometry(x, y, w, 19);
-    };
-    const QStringList currentUnits{"pA", "nA", "uA", "mA", "A"};
+    const Placer at{p, keyFilter};
+    buildRunFields(at);
+    buildAxisGroups(at);
+    buildProgramGroups(at);
+}
 
-    label("Period", 6, 6);
-    edit(Edit6, "Edit6", "100", 82, 6, 54);
-    combo(ComboBox3, "ComboBox3", {"ms", "s"}, 0, 140, 6, 55);
-    label("Damping", 6, 31);
-    edit(Edit7, "Edit7", "0", 82, 31, 54);
-    combo(ComboBox4, "ComboBox4", {"%", "ms", "s"}, 0, 140, 31, 55);
-    label("Cycle  time", 6, 56, 76);
-    edit(Edit10, "Edit10", "30", 82, 56, 54);
-    label("s", 141, 56, 20);
-    label("PMT  voltage", 6, 81, 76);
-    edit(Edit9, "Edit9", "100", 82, 81, 54);
-    label("V", 142, 81, 20);
-    label("Current  zero", 6, 106, 76);
-    edit(Edit8, "Edit8", "0", 82, 106, 54);
-    Label11 = label("nA", 142, 106, 40);
+void MainFormLayout::buildRunFields(const Placer& at) {
+    at.label("Period", 6, 6);
+    at.edit(Edit6, "Edit6", "100", 82, 6, 54);
+    at.combo(ComboBox3, "ComboBox3", {"ms", "s"}, 0, 140, 6, 55);
+    at.label("Damping", 6, 31);
+    at.edit(Edit7, "Edit7", "0", 82, 31, 54);
+    at.combo(ComboBox4, "ComboBox4", {"%", "ms", "s"}, 0, 140, 31, 55);
+    at.label("Cycle  time", 6, 56, 76);
+    at.edit(Edit10, "Edit10", "30", 82, 56, 54);
+    at.label("s", 141, 56, 20);
+    at.label("PMT  voltage", 6, 81, 76);
+    at.edit(Edit9, "Edit9", "100", 82, 81, 54);
+    at.label("V", 142, 81, 20);
+    at.label("Current  zero", 6, 106, 76);
+    at.edit(Edit8, "Edit8", "0", 82, 106, 54);
+    Label11 = at.label("nA", 142, 106, 40);
     Label11->setObjectName("Label11");
+}
 
-    auto* axisY = new QGroupBox("PMT current axis", p);
-    axisY->setObjectName("GroupBox1");
-    axisY->setGeometry(4, 130, 193, 48);
-    edit(Edit2, "Edit2", "0", 10, 150, 55);
-    edit(Edit3, "Edit3", "100", 70, 150, 55);
-    combo(ComboBox1, "ComboBox1", currentUnits, 1, 130, 150, 60);
+void MainFormLayout::buildAxisGroups(const Placer& at) {
+    const QStringList currentUnits{"pA", "nA", "uA", "mA", "A"};
+    at.group("GroupBox1", "PMT current axis", 4, 130, 193, 48);
+    at.edit(Edit2, "Edit2", "0", 10, 150, 55);
+    at.edit(Edit3, "Edit3", "100", 70, 150, 55);
+    at.combo(ComboBox1, "ComboBox1", currentUnits, 1, 130, 150, 60);
     setHint(Edit2, "Minimum of the PMT current axis");
     setHint(Edit3, "Maximum of the PMT current axis");
 
-    auto* axisX = new QGroupBox("Time axis", p);
-    axisX->setObjectName("GroupBox2");
-    axisX->setGeometry(4, 180, 193, 48);
-    edit(Edit4, "Edit4", "0", 10, 200, 55);
-    edit(Edit5, "Edit5", "100", 70, 200, 55);
-    combo(ComboBox2, "ComboBox2", {"s", "min", "h"}, 0, 130, 200, 60);
+    at.group("GroupBox2", "Time axis", 4, 180, 193, 48);
+    at.edit(Edit4, "Edit4", "0", 10, 200, 55);
+    at.edit(Edit5, "Edit5", "100", 70, 200, 55);
+    at.combo(ComboBox2, "ComboBox2", {"s", "min", "h"}, 0, 130, 200, 60);
     setHint(Edit4, "Minimum of the time axis");
     setHint(Edit5, "Maximum of the time axis");
+}
 
-    auto* pot = new QGroupBox(p);
-    pot->setObjectName("GroupBox3");
-    pot->setGeometry(4, 232, 193, 92);
-    Button1 = new QPushButton("Potentiostat", p);
+void MainFormLayout::buildProgramGroups(const Placer& at) {
+    at.group("GroupBox3", QString(), 4, 232, 193, 92);
+    Button1 = new QPushButton("Potentiostat", at.p);
     Button1->setObjectName("Button1");
     Button1->setGeometry(10, 238, 85, 23);
-    check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
-    check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 180);
-    check(DrawCurrent, "DrawCurrent", "Draw current", false, 10, 280, 180);
-    edit(PotentialEdit, "PotentialEdit", "0", 10, 300, 181);
+    at.check(UsingPotentiostat, "UsingPotentiostat", "Using", true, 104, 240, 90);
+    at.check(ShowPotential, "ShowPotential", "Show potential", false, 10, 262, 180);
+    at.check(DrawCurrent, "DrawCurrent", "Draw current", false, 10, 280, 180);
+    at.edit(PotentialEdit, "PotentialEdit", "0", 10, 300, 181);
 
-    auto* pump = new QGroupBox(p);
-    pump->setObjectName("GroupBox4");
-    pump->setGeometry(4, 326, 193, 52);
-    PumpButton = new QPushButton("Pump", p);
+    at.group("GroupBox4", QString(), 4, 326, 193, 52);
+    PumpButton = new QPushButton("Pump", at.p);
     PumpButton->setObjectName("PumpButton");
     PumpButton->setGeometry(10, 332, 60, 23);
     setHint(PumpButton, "Pump direct control window");
-    check(ShowPump, "ShowPump", "Show", false, 80, 334, 55);
-    check(UsingPump, "UsingPump", "Using", true, 138, 334, 56);
-    edit(PumpEdit, "PumpEdit", "50", 10, 354, 181);
+    at.check(ShowPump, "ShowPump", "Show", false, 80, 334, 55);
+    at.check(UsingPump, "UsingPump", "Using", true, 138, 334, 56);
+    at.edit(PumpEdit, "PumpEdit", "50", 10, 354, 181);
 
-    auto* valves = new QGroupBox(p);
-    valves->setObjectName("GroupBox5");
-    valves->setGeometry(4, 380, 193, 160);
-    auto* vl = label("Valves", 10, 384, 60);
+    at.group("GroupBox5", QString(), 4, 380, 193, 160);
+    auto* vl = at.label("Valves", 10, 384, 60);
     vl->setObjectName("ValvesLabel");
-    check(ShowValves, "ShowValves", "Show", false, 80, 385, 55);
-    check(UsingValves, "UsingValves", "Using", true, 138, 385, 56);
-    Memo2 = new QPlainTextEdit(p);
+    at.check(ShowValves, "ShowValves", "Show", false, 80, 385, 55);
+    at.check(UsingValves, "UsingValves", "Using", true, 138, 385, 56);
+    Memo2 = new QPlainTextEdit(at.p);
     Memo2->setObjectName("Memo2");
     Memo2->setGeometry(10, 406, 181, 130);
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -68,7 +68,13 @@ private:
     void buildActions(QMainWindow& w);
     void buildMenus(QMainWindow& w);
     void buildToolBar(QMainWindow& w);
+    struct Placer;
     void buildLeftPanel(QWidget* p, QObject* keyFilter);
+    // The period, damping, cycle time, voltage and zero fields; the two axes; the
+    // potentiostat, pump and valve groups.
+    void buildRunFields(const Placer& at);
+    void buildAxisGroups(const Placer& at);
+    void buildProgramGroups(const Placer& at);
     void buildRightPanel(QWidget* p);
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/ControlAccess.h"
 #include "measurement/PointStore.h"
 #include "measurement/RunControl.h"
 
@@ -7,15 +8,15 @@
 
 namespace varentis {
 
-class MainFormLayout;
 class PlotView;
+class RunWindow;
 
-// What a run shows in the main window: the Run, Pause and Stop buttons and menu items, the
-// read-out panels, the valve boxes and the live plot. The run's events arrive here on the
+// What a run shows in the main window: the Run, Pause and Stop buttons and menu items and
+// the valve boxes (the RunWindow), the read-out panels (controls by name) and the live plot. The run's events arrive here on the
 // window's thread, in the order the run produced them; each point is stored and drawn once.
 class MainRunView final : public RunView {
 public:
-    MainRunView(MainFormLayout& form, PointStore& points, PlotView& plot);
+    MainRunView(RunWindow& window, ControlAccess& controls, PointStore& points, PlotView& plot);
 
     void runStateChanged(RunState state) override;
     void pointTaken(const RunPoint& point) override;
@@ -33,7 +34,10 @@ public:
     std::function<void()> pointStored;
 
 private:
-    MainFormLayout& form_;
+    void setPanel(const char* panel, const std::string& text) { controls_.setText(panel, text); }
+
+    RunWindow& window_;
+    ControlAccess& controls_;
     PointStore& points_;
     PlotView& plot_;
     RunState state_ = RunState::Stopped;

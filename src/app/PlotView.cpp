@@ -1,39 +1,39 @@
 #include "app/PlotView.h"
 
-#include "app/MainFormLayout.h"
-#include "app/WidgetControls.h"
+#include "app/PlotSurface.h"
 #include "core/Decimal.h"
 #include "core/NumberText.h"
 #include "graph/AxisScaling.h"
 #include "graph/QPainterCanvas.h"
-#include "widgets/PaintBox.h"
+#include "graph/ValveGraph.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 
 namespace varentis {
 
 namespace {
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+constexpr const char* kReadouts[] = {"Panel6", "Panel7", "Panel8", "Panel9"};
 } // namespace
 
-PlotView::PlotView(MainFormLayout& form, const WidgetControls& controls, const PointStore& points)
-    : form_(form), controls_(controls), points_(points) {}
+PlotView::PlotView(PlotSurface& surface, ControlAccess& controls, const PointStore& points)
+    : surface_(surface), controls_(controls), points_(points) {}
+
+QString PlotView::fieldText(std::string_view control) const { return qs(controls_.text(control)); }
+
+void PlotView::setFieldText(std::string_view control, const QString& text) {
+    controls_.setText(control, text.toStdString());
+}
 
 ScaleSettings PlotView::scaleSettings() const {
     ScaleSettings st;
-    st.XMin = form_.Edit4->text().toStdString();
-    st.XMax = form_.Edit5->text().toStdString();
-    st.XUnits = form_.ComboBox2->currentIndex();
-    st.YMin = form_.Edit2->text().toStdString();
-    st.YMax = form_.Edit3->text().toStdString();
-    st.YUnits = form_.ComboBox1->currentIndex();
-    st.Zero = form_.Edit8->text().toStdString();
+    st.XMin = controls_.text("Edit4");
+    st.XMax = controls_.text("Edit5");
+    st.XUnits = controls_.itemIndex("ComboBox2");
+    st.YMin = controls_.text("Edit2");
+    st.YMax = controls_.text("Edit3");
+    st.YUnits = controls_.itemIndex("ComboBox1");
+    st.Zero = controls_.text("Edit8");
     st.PotentialMin = controls_.text("TPotential.PMin");
     st.PotentialMax = controls_.text("TPotential.PMax");
     st.CurrentMin = controls_.text("TPotential.CMin");
@@ -48,28 +48,23 @@ PlotContent PlotView::plotContent() const {
     c.Pump = &programs_->Pump;
     c.Potential = &programs_->Potential;
     c.CycleTime = cycleTime_;
-    c.ShowPump = form_.ShowPump->isChecked();
-    c.ShowPotential = form_.ShowPotential->isChecked();
-    c.UsingPotentiostat = form_.UsingPotentiostat->isChecked();
-    c.DrawCurrent = form_.DrawCurrent->isChecked();
+    c.ShowPump = controls_.checked("ShowPump");
+    c.ShowPotential = controls_.checked("ShowPotential");
+    c.UsingPotentiostat = controls_.checked("UsingPotentiostat");
+    c.DrawCurrent = controls_.checked("DrawCurrent");
     c.Colors = Colors;
-    c.Width = form_.PaintBox2->width();
-    c.Height = form_.PaintBox2->height();
+    c.Width = surface_.plotWidth();
+    c.Height = surface_.plotHeight();
     return c;
 }
 
 void PlotView::XYFactors() {
-    ScaleResult r = varentis::XYFactors(scaleSettings(), form_.PaintBox2->width(),
-                                        form_.PaintBox2->height(), scale_);
+    ScaleResult r = varentis::XYFactors(scaleSettings(), surface_.plotWidth(),
+                                        surface_.plotHeight(), scale_);
     scale_ = r.Scale;
-    if (r.Label5)
-        form_.Label5->setText(QString::fromStdString(*r.Label5));
-    if (r.Label6)
-        form_.Label6->setText(QString::fromStdString(*r.Label6));
-    if (r.Label7)
-        form_.Label7->setText(QString::fromStdString(*r.Label7));
-    if (r.Label8)
-        form_.Label8->setText(QString::fromStdString(*r.Label8));
+    const std::optional<std::string>* captions[] = {&r.Label5, &r.Label6, &r.Label7, &r.Label8};
+    for (int i = 0; i < 4; ++i)
+        if (*captions[i]) surface_.setAxisCaption(i, qs(**captions[i]));
 }
 
 void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs,
@@ -83,49 +78,45 @@ void PlotView::DrawGraph(std::shared_ptr<const RunPrograms> programs,
     valves_ = std::move(valves);
     cycleTime_ = cycleTimeSeconds;
     XYFactors();
-    form_.Label11->setText(form_.ComboBox1->currentText());
-    scale_.DampingFactor = dampingFactor(form_.Edit7->text().toStdString(),
-                                         form_.ComboBox4->currentIndex(), periodSeconds);
+    setFieldText("Label11", fieldText("ComboBox1"));
+    scale_.DampingFactor = dampingFactor(controls_.text("Edit7"),
+                                         controls_.itemIndex("ComboBox4"), periodSeconds);
     DrawValves();
 
-    QImage& image = form_.PaintBox2->image();
+    QImage& image = surface_.plotImage();
     QPainter painter(&image);
     QPainterCanvas canvas(painter);
     const ZeroLabel zero = drawSignalGraph(canvas, scale_, plotContent());
     painter.end();
-    form_.Label9->setVisible(zero.Visible);
-    if (zero.Visible)
-        form_.Label9->move(form_.Label9->x(), zero.Top + form_.PaintBox2->y());
-    form_.PaintBox2->update();
+    surface_.placeZeroLabel(zero.Visible, zero.Top);
+    surface_.showPlot();
 }
 
 void PlotView::DrawValves() {
-    const ValveLanes lanes = valveLanes(*valves_, form_.ShowValves->isChecked());
-    form_.placeValveGraph(lanes);
-    if (!lanes.Shown)
-        return;
-    PaintBox& box = *form_.PaintBox3;
+    const ValveLanes lanes = valveLanes(*valves_, controls_.checked("ShowValves"));
+    surface_.placeValveGraph(lanes);
+    if (!lanes.Shown) return;
     TimeAxis axis;
     axis.XMin = scale_.XMin;
     axis.XMax = scale_.XMax;
     axis.XScale = scale_.XScale;
-    axis.Width = box.width();
-    QImage& image = box.image();
+    axis.Width = surface_.valveWidth();
+    QImage& image = surface_.valveImage();
     QPainter painter(&image);
     QPainterCanvas canvas(painter);
-    drawValveGraph(canvas, {0, 0, box.width(), box.height()}, axis, *valves_, lanes, cycleTime_,
-                   Colors);
+    drawValveGraph(canvas, {0, 0, surface_.valveWidth(), surface_.valveHeight()}, axis, *valves_,
+                   lanes, cycleTime_, Colors);
     painter.end();
-    box.update();
+    surface_.showValveGraph();
 }
 
 void PlotView::DrawPoint(double time, double signal, double current) {
-    QImage& image = form_.PaintBox2->image();
+    QImage& image = surface_.plotImage();
     QPainter painter(&image);
     QPainterCanvas canvas(painter);
     drawPoint(canvas, scale_, plotContent(), time, signal, current);
     painter.end();
-    form_.PaintBox2->update();
+    surface_.showPlot();
 }
 
 void PlotView::startLiveTrace() {
@@ -135,22 +126,22 @@ void PlotView::startLiveTrace() {
 // ---- Zoom and cursor read-out ----------------------------------------------------------
 
 void PlotView::paintPlot(const std::function<void(Canvas&)>& draw) {
-    QImage& image = form_.PaintBox2->image();
+    QImage& image = surface_.plotImage();
     QPainter painter(&image);
     QPainterCanvas canvas(painter);
     draw(canvas);
     painter.end();
-    form_.PaintBox2->update();
+    surface_.showPlot();
 }
 
 void PlotView::showPixel(int x, int y) {
-    form_.Panel6->setText(qs(timeAtPixelText(scale_, x)) + " " + form_.ComboBox2->currentText());
-    form_.Panel7->setText(qs(signalAtPixelText(scale_, form_.PaintBox2->height(), y)) + " " +
-                          form_.ComboBox1->currentText());
+    setFieldText("Panel6", qs(timeAtPixelText(scale_, x)) + " " + fieldText("ComboBox2"));
+    setFieldText("Panel7", qs(signalAtPixelText(scale_, surface_.plotHeight(), y)) + " " +
+                          fieldText("ComboBox1"));
 }
 
 bool PlotView::currentShown() const {
-    return form_.UsingPotentiostat->isChecked() && form_.DrawCurrent->isChecked();
+    return controls_.checked("UsingPotentiostat") && controls_.checked("DrawCurrent");
 }
 
 void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState state) {
@@ -161,9 +152,9 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
             if (bandShown_)
                 paintPlot([this](Canvas& c) { drawFocusRect(c, RubberBand); });
         } else {
-            SavedStatus = form_.Panel5->text();
+            SavedStatus = fieldText("Panel5");
         }
-        form_.Panel5->setText("Zoom");
+        setFieldText("Panel5", "Zoom");
         Zooming = true;
         showPixel(x, y);
         // A band left by a drag that did not zoom stays until the next redraw.
@@ -180,7 +171,7 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
 
 void PlotView::pickPointAt(int x) {
     const bool withCurrent = currentShown();
-    const PointPick pick = pickPoint(scale_, points_, form_.PaintBox2->height(), x, withCurrent);
+    const PointPick pick = pickPoint(scale_, points_, surface_.plotHeight(), x, withCurrent);
     paintPlot([&](Canvas& c) {
         c.setPen(rgb(0, 0, 0));
         c.setPenMode(PenMode::Not);
@@ -194,14 +185,14 @@ void PlotView::pickPointAt(int x) {
             drawCross(c, {pick.Marker.x, pick.MarkerCurrentY});
         c.setPenMode(PenMode::Copy);
     });
-    form_.Panel6->setText(qs(pick.Time) + " " + form_.ComboBox2->currentText());
+    setFieldText("Panel6", qs(pick.Time) + " " + fieldText("ComboBox2"));
     ReadoutSignal = pick.Signal;
-    form_.Panel7->setText(qs(pick.Value) + " " + form_.ComboBox1->currentText());
-    form_.Panel8->setText(QString::number(pick.Index));
-    form_.Panel5->setText(QString::number(pick.Index));
+    setFieldText("Panel7", qs(pick.Value) + " " + fieldText("ComboBox1"));
+    setFieldText("Panel8", QString::number(pick.Index));
+    setFieldText("Panel5", QString::number(pick.Index));
     if (withCurrent) {
         // Points without a stored current show none rather than another point's.
-        form_.Panel9->setText(pick.HasCurrent ? "Potentiostat: " + qs(pick.Current) + " " +
+        setFieldText("Panel9", pick.HasCurrent ? "Potentiostat: " + qs(pick.Current) + " " +
                                                     qs(controls_.itemText("TPotential.CUnits"))
                                               : QString());
     }
@@ -235,43 +226,39 @@ void PlotView::PaintBox2MouseUp(int x, int y) {
     if (!zoomsIn(RubberBand))
         return;
     if (!Zoomed) {
-        SavedAxisTexts = {form_.Edit4->text().toStdString(), form_.Edit5->text().toStdString(),
-                          form_.Edit2->text().toStdString(), form_.Edit3->text().toStdString()};
+        SavedAxisTexts = {controls_.text("Edit4"), controls_.text("Edit5"),
+                          controls_.text("Edit2"), controls_.text("Edit3")};
     }
     // With the scale in force before the change; writing the fields asks for the redraw
     // that wipes the band.
-    const AxisTexts zoomed = zoomedAxisTexts(scale_, form_.PaintBox2->height(), RubberBand, x, y);
-    form_.Edit4->setText(qs(zoomed.XMin));
-    form_.Edit5->setText(qs(zoomed.XMax));
-    form_.Edit3->setText(qs(zoomed.YMax));
-    form_.Edit2->setText(qs(zoomed.YMin));
+    const AxisTexts zoomed =
+        zoomedAxisTexts(scale_, surface_.plotHeight(), RubberBand, x, y);
+    setFieldText("Edit4", qs(zoomed.XMin));
+    setFieldText("Edit5", qs(zoomed.XMax));
+    setFieldText("Edit3", qs(zoomed.YMax));
+    setFieldText("Edit2", qs(zoomed.YMin));
     Zoomed = true;
-    form_.Panel5->setText(SavedStatus.isEmpty() ? QString("Zoom") : SavedStatus);
-    form_.Panel6->clear();
-    form_.Panel7->clear();
+    setFieldText("Panel5", SavedStatus.isEmpty() ? QString("Zoom") : SavedStatus);
+    setFieldText("Panel6", QString());
+    setFieldText("Panel7", QString());
 }
 
 bool PlotView::PaintBox2DblClick(RunState state) {
-    form_.Panel5->clear();
-    if (state == RunState::Running)
-        form_.Panel5->setText("Measuring");
-    else if (state == RunState::Paused)
-        form_.Panel5->setText("Pause");
-    for (QLabel* p : {form_.Panel6, form_.Panel7, form_.Panel8, form_.Panel9})
-        p->clear();
-    if (!Zoomed)
-        return true;
+    setFieldText("Panel5", QString());
+    if (state == RunState::Running) setFieldText("Panel5", "Measuring");
+    else if (state == RunState::Paused) setFieldText("Panel5", "Pause");
+    for (const char* panel : kReadouts) setFieldText(panel, QString());
+    if (!Zoomed) return true;
     unzoom();
     return false;
 }
 
 void PlotView::unzoom() {
-    if (!Zoomed)
-        return;
-    form_.Edit4->setText(qs(SavedAxisTexts.XMin));
-    form_.Edit5->setText(qs(SavedAxisTexts.XMax));
-    form_.Edit2->setText(qs(SavedAxisTexts.YMin));
-    form_.Edit3->setText(qs(SavedAxisTexts.YMax));
+    if (!Zoomed) return;
+    setFieldText("Edit4", qs(SavedAxisTexts.XMin));
+    setFieldText("Edit5", qs(SavedAxisTexts.XMax));
+    setFieldText("Edit2", qs(SavedAxisTexts.YMin));
+    setFieldText("Edit3", qs(SavedAxisTexts.YMax));
     Zoomed = false;
 }
 
@@ -282,14 +269,13 @@ void PlotView::resetCursor() {
 }
 
 void PlotView::Panel7DblClick() {
-    if (form_.Panel7->text().isEmpty())
-        return;
+    if (fieldText("Panel7").isEmpty()) return;
     const std::string zero = zeroLineText(scale_, ReadoutSignal);
-    form_.Edit8->setText(qs(zero));
+    setFieldText("Edit8", qs(zero));
     // The read-out now stands on the new zero line.
-    const double shown = snappedToDecimal((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) /
-                                          scale_.YUnitFactor);
-    form_.Panel7->setText(qs(text(shown, scale_.YDecimals)) + " " + form_.ComboBox1->currentText());
+    const double shown =
+        snappedToDecimal((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) / scale_.YUnitFactor);
+    setFieldText("Panel7", qs(text(shown, scale_.YDecimals)) + " " + fieldText("ComboBox1"));
 }
 
 } // namespace varentis

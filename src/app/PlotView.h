@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/ControlAccess.h"
 #include "graph/AxisScaling.h"
 #include "graph/GraphColors.h"
 #include "graph/GraphScale.h"
@@ -14,19 +15,20 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 
 namespace varentis {
 
-class MainFormLayout;
-class WidgetControls;
+class PlotSurface;
 
-// The main window's plot: the graph scale from the axis settings, the full redraw and the
+// The main window's plot, drawn on a PlotSurface; the axis fields, the check boxes and the
+// read-out panels are the window's controls, reached by their designer names: the graph scale from the axis settings, the full redraw and the
 // live segments of a run, drawn into the plot box's image; the mouse on the plot (zoom with
 // the right button, the cursor read-out of a stored point with the left) and the zero line
 // taken from the read-out.
 class PlotView {
 public:
-    PlotView(MainFormLayout& form, const WidgetControls& controls, const PointStore& points);
+    PlotView(PlotSurface& surface, ControlAccess& controls, const PointStore& points);
 
     // Renews the scale from the axis settings and the plot size; sets the axis captions.
     void XYFactors();
@@ -87,9 +89,12 @@ private:
     void showPixel(int x, int y);
     void pickPointAt(int x);
     bool currentShown() const;
+    QString fieldText(std::string_view control) const;
+    // As an operator's edit: the control's change handling runs.
+    void setFieldText(std::string_view control, const QString& text);
 
-    MainFormLayout& form_;
-    const WidgetControls& controls_;
+    PlotSurface& surface_;
+    ControlAccess& controls_;
     const PointStore& points_;
     GraphScale scale_;
     std::shared_ptr<const RunPrograms> programs_ = std::make_shared<const RunPrograms>();

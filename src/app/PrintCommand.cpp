@@ -71,6 +71,60 @@ private:
     std::function<void()> resume_;
 };
 
+// The print report dialog and its margins dialog take the printer and the page setup.
+void offerReportSetup(TPrintRep& rep, TForm2& margins, QPrinter& p, const PageSetupValues& page) {
+    const bool toFile = p.outputFormat() == QPrinter::PdfFormat;
+    rep.setPrinters(QPrinterInfo::availablePrinterNames(),
+                    toFile ? TPrintRep::PdfFile : p.printerName());
+    rep.Orientation = isLandscape(p) ? 1 : 0;
+    rep.setPage(page);
+    margins.SpinEdit1->setValue(page.LineWidth);
+    // The margins dialog pictures the sheet of the printer chosen in the list.
+    margins.paperSize = [&rep, &p] {
+        const QString chosen = rep.selectedPrinter();
+        const bool pdf = chosen == TPrintRep::PdfFile;
+        if (pdf == (p.outputFormat() == QPrinter::PdfFormat) && (pdf || chosen == p.printerName()))
+            return printerPaper(p);
+        QPrinter other(QPrinter::HighResolution);
+        if (pdf) toPdf(other, {});
+        else other.setPrinterName(chosen);
+        return printerPaper(other);
+    };
+}
+
+// Whatever the dialog's answer: the orientation goes to the printer, the colours, the font
+// and the line width to the page setup.
+void takeReportSetup(TPrintRep& rep, TForm2& margins, QPrinter& p, PageSetupValues& page) {
+    margins.paperSize = {};
+    page.Landscape = rep.Orientation == 1;
+    setLandscape(p, page.Landscape);
+    rep.takePage(page);
+    page.LineWidth = margins.SpinEdit1->value();
+}
+
+// The printer, or the PDF file asked for beside the document; false when the file dialog
+// was cancelled.
+bool choosePrintTarget(QPrinter& p, const QString& chosen, const QString& documentPath,
+                       QWidget* parent) {
+    if (chosen != TPrintRep::PdfFile) {
+        p.setOutputFormat(QPrinter::NativeFormat);
+        p.setPrinterName(chosen);
+        return true;
+    }
+    QString suggested = p.outputFileName();
+    if (suggested.isEmpty()) {
+        const QFileInfo file(documentPath);
+        suggested = documentPath.isEmpty()
+                        ? QDir::home().filePath("report.pdf")
+                        : file.dir().filePath(file.completeBaseName() + ".pdf");
+    }
+    const QString path =
+        QFileDialog::getSaveFileName(parent, "Print to PDF file", suggested, "PDF files (*.pdf)");
+    if (path.isEmpty()) return false;
+    toPdf(p, path);
+    return true;
+}
+
 } // namespace
 
 QPrinter& TSDIAppForm::printer() {
@@ -154,51 +208,11 @@ void TSDIAppForm::Print1Click() {
     QPrinter& p = printer();
     TPrintRep& rep = *windows_->printRep;
     TForm2& margins = *windows_->margins;
-    const bool toFile = p.outputFormat() == QPrinter::PdfFormat;
-    rep.setPrinters(QPrinterInfo::availablePrinterNames(),
-                    toFile ? TPrintRep::PdfFile : p.printerName());
-    rep.Orientation = isLandscape(p) ? 1 : 0;
-    rep.setPage(page_);
-    margins.SpinEdit1->setValue(page_.LineWidth);
-    // The margins dialog pictures the sheet of the printer chosen in the list.
-    margins.paperSize = [&rep, &p] {
-        const QString chosen = rep.selectedPrinter();
-        const bool pdf = chosen == TPrintRep::PdfFile;
-        if (pdf == (p.outputFormat() == QPrinter::PdfFormat) && (pdf || chosen == p.printerName()))
-            return printerPaper(p);
-        QPrinter other(QPrinter::HighResolution);
-        if (pdf) toPdf(other, {});
-        else other.setPrinterName(chosen);
-        return printerPaper(other);
-    };
-
+    offerReportSetup(rep, margins, p, page_);
     const int result = rep.exec();
-    margins.paperSize = {};
-    // Whatever the answer: the orientation goes to the printer, the colours, the font and
-    // the line width to the page setup.
-    page_.Landscape = rep.Orientation == 1;
-    setLandscape(p, page_.Landscape);
-    rep.takePage(page_);
-    page_.LineWidth = margins.SpinEdit1->value();
+    takeReportSetup(rep, margins, p, page_);
     if (result != QDialog::Accepted) return;
-
-    const QString chosen = rep.selectedPrinter();
-    if (chosen == TPrintRep::PdfFile) {
-        QString suggested = p.outputFileName();
-        if (suggested.isEmpty()) {
-            const QFileInfo file(documents_.CurrentFileName);
-            suggested = documents_.CurrentFileName.isEmpty()
-                            ? QDir::home().filePath("report.pdf")
-                            : file.dir().filePath(file.completeBaseName() + ".pdf");
-        }
-        const QString path = QFileDialog::getSaveFileName(this, "Print to PDF file", suggested,
-                                                          "PDF files (*.pdf)");
-        if (path.isEmpty()) return;
-        toPdf(p, path);
-    } else {
-        p.setOutputFormat(QPrinter::NativeFormat);
-        p.setPrinterName(chosen);
-    }
+    if (!choosePrintTarget(p, rep.selectedPrinter(), documents_.CurrentFileName, this)) return;
     setLandscape(p, page_.Landscape);
 
     TPrintBox1& box = *windows_->printBox;

@@ -42,6 +42,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace varentis {
 
@@ -53,8 +54,10 @@ constexpr double kShortestPeriodSeconds = 0.001;
 } // namespace
 
 TSDIAppForm::TSDIAppForm(const QString& iniPath, QWidget* parent)
-    : QMainWindow(parent), iniPath_(iniPath), plot_(*this, controls_, store_),
-      runView_(*this, store_, plot_), documents_(*this) {
+    : QMainWindow(parent), iniPath_(iniPath), plot_(plotSurface_, controls_, store_),
+      runView_(runWindow_, controls_, store_, plot_),
+      documents_(documentWindow_,
+                 journalFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))) {
     build(*this);
     PaintBox1->onPaint = [this](QPainter& painter) {
         // The frame: window-face colour and a black border; then a full redraw follows.
@@ -84,7 +87,14 @@ TSDIAppForm::~TSDIAppForm() {
 
 void TSDIAppForm::connectHandlers() {
     connect(&Timer2, &QTimer::timeout, this, &TSDIAppForm::Timer2Timer);
+    connectCommands();
+    connectSettingFields();
+    connectPlotMouse();
+    for (int v = 0; v < 12; ++v)
+        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v] { ValveBoxMouseUp(v); });
+}
 
+void TSDIAppForm::connectCommands() {
     connect(FileNew1, &QAction::triggered, this, &TSDIAppForm::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TSDIAppForm::FileOpen1Execute);
     connect(FileSave1, &QAction::triggered, this, &TSDIAppForm::FileSave1Execute);
@@ -111,6 +121,14 @@ void TSDIAppForm::connectHandlers() {
     editCommand(EditCopy1, "copy");
     editCommand(EditPaste1, "paste");
 
+    connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
+    connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
+    connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
+    connect(Print1, &QAction::triggered, this, &TSDIAppForm::Print1Click);
+    connect(Printersetup1, &QAction::triggered, this, &TSDIAppForm::Printersetup1Click);
+}
+
+void TSDIAppForm::connectSettingFields() {
     connect(Edit6, &QLineEdit::textChanged, this, &TSDIAppForm::SetPeriod);
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TSDIAppForm::SetPeriod);
     connect(Edit10, &QLineEdit::textChanged, this, &TSDIAppForm::Edit10Change);
@@ -128,13 +146,9 @@ void TSDIAppForm::connectHandlers() {
         connect(c, &QCheckBox::toggled, this, &TSDIAppForm::pushRunOptions);
     for (QAction* a : {Stopifmaxtime1, Detectoroff})
         connect(a, &QAction::toggled, this, &TSDIAppForm::pushRunOptions);
+}
 
-    connect(Setzeroline1, &QAction::triggered, this, &TSDIAppForm::Setzeroline1Click);
-    connect(Graphsetup1, &QAction::triggered, this, &TSDIAppForm::Graphsetup1Click);
-    connect(Viewdatatext1, &QAction::triggered, this, &TSDIAppForm::Viewdatatext1Click);
-    connect(Print1, &QAction::triggered, this, &TSDIAppForm::Print1Click);
-    connect(Printersetup1, &QAction::triggered, this, &TSDIAppForm::Printersetup1Click);
-
+void TSDIAppForm::connectPlotMouse() {
     // The mouse on the plot. The frame's release ends a drag too, in the plot's pixels.
     auto at = [](QMouseEvent* e) { return e->position().toPoint(); };
     connect(PaintBox2, &PaintBox::mousePressed, this, [this, at](QMouseEvent* e) {
@@ -150,9 +164,6 @@ void TSDIAppForm::connectHandlers() {
     });
     connect(PaintBox2, &PaintBox::doubleClicked, this, &TSDIAppForm::PaintBox2DblClick);
     Panel7->installEventFilter(this);
-
-    for (int v = 0; v < 12; ++v)
-        connect(ValveBoxes[v], &QCheckBox::clicked, this, [this, v] { ValveBoxMouseUp(v); });
 }
 
 void TSDIAppForm::FormCreate() {
@@ -247,128 +258,6 @@ void TSDIAppForm::FormActivate() {
     plot_.resetCursor();
     runView_.showRunState(RunState::Stopped);
     documents_.reset();
-}
-
-// ---- Run control ---------------------------------------------------------------------
-
-void TSDIAppForm::BitBtn1Click() {
-    const RunState state = runState();
-    if (state == RunState::Running) return;
-    if (!confirmDevices()) return;
-    if (state == RunState::Paused) {
-        acquisition_->resume(runOptions());
-        drainRunEvents();
-        return;
-    }
-    if (!documents_.resolveUnsavedData()) return;
-    documents_.startRunDocument();
-    // Sized with the time axis of the scaling last computed, as the run rules say; the
-    // redraw then renews the scale and the programs that the run starts with.
-    const int capacity = runCapacity(plot_.scale().XMax, periodSeconds_);
-    store_.startRun(capacity, false);
-    DrawGraph();
-    const PointSizing sizing = PointSizing::forRun(capacity, UsingPotentiostat->isChecked());
-    store_.CurrentsLength = sizing.CurrentsLength;
-    plot_.startLiveTrace();
-    documents_.runStarted();
-    acquisition_->start(runOptions(), sizing);
-    drainRunEvents();
-}
-
-void TSDIAppForm::BitBtn2Click() {
-    if (runState() != RunState::Running) return;
-    acquisition_->pause();
-    drainRunEvents();
-}
-
-void TSDIAppForm::BitBtn3Click() {
-    if (runState() == RunState::Stopped) return;
-    acquisition_->stop();
-    drainRunEvents();
-}
-
-void TSDIAppForm::PMTdetectorsetup1Click() {
-    // No measurement may run while the detector is being calibrated; a paused one stops too.
-    BitBtn3Click();
-    windows_->pmtSetup->exec();
-}
-
-void TSDIAppForm::drainRunEvents() {
-    // A handler that opens a window of its own would take events again from inside; they
-    // wait for this loop instead, so the order holds.
-    if (draining_ || !acquisition_) return;
-    draining_ = true;
-    const int before = store_.Count;
-    while (acquisition_->events().replayInto(runView_) > 0) {
-    }
-    draining_ = false;
-    if (store_.Count != before) documents_.pointsStored();
-}
-
-void TSDIAppForm::Timer1Timer() {
-    acquisition_->tick();
-    drainRunEvents();
-}
-
-bool TSDIAppForm::confirmDevices() {
-    if (windows_->deviceTest(timerCheck())) return true;
-    if (quietErrors) {
-        // Unattended: nobody can answer the dialog, so the module lines go to stderr.
-        for (const DeviceTestLine& line : deviceTestLines(device_->LastDeviceTest()))
-            std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(line.module.size()),
-                         line.module.data(), static_cast<int>(line.result.size()),
-                         line.result.data());
-        return false;
-    }
-    return windows_->deviceDialog()->exec() == QDialog::Accepted;
-}
-
-TDevice::TimerCheck TSDIAppForm::timerCheck() const {
-    switch (runState()) {
-    case RunState::Running: return TDevice::TimerCheck::Running;
-    case RunState::Paused: return TDevice::TimerCheck::Held;
-    default: return TDevice::TimerCheck::Free;
-    }
-}
-
-RunScale TSDIAppForm::runScale() const {
-    const GraphScale& s = plot_.scale();
-    RunScale r;
-    r.XMax = s.XMax;
-    r.XUnitFactor = s.XUnitFactor;
-    r.XDecimals = s.XDecimals;
-    r.XUnitName = ComboBox2->currentText().toStdString();
-    r.YUnitFactor = s.YUnitFactor;
-    r.YDecimals = s.YDecimals;
-    r.YUnitName = ComboBox1->currentText().toStdString();
-    r.ZeroLine = s.ZeroLine;
-    r.SignalRangeMagnitude = s.SignalRangeMagnitude;
-    r.CurrentRangeMagnitude = s.CurrentRangeMagnitude;
-    r.CurrentUnitFactor = s.CurUnitFactor;
-    r.CurrentDecimals = s.CurrentDecimals;
-    r.CurrentUnitName = controls_.itemText("TPotential.CUnits");
-    return r;
-}
-
-RunOptions TSDIAppForm::runOptions() const {
-    RunOptions o;
-    o.UsingPotentiostat = UsingPotentiostat->isChecked();
-    o.UsingValves = UsingValves->isChecked();
-    o.UsingPump = UsingPump->isChecked();
-    o.MaxTimeStop = Stopifmaxtime1->isChecked();
-    o.DetectorOffDuringPause = Detectoroff->isChecked();
-    o.ThreeElectrodes = windows_->threeElectrodes();
-    o.PMTVoltage = pmtVoltage_;
-    o.Period = periodSeconds_;
-    o.CycleTime = cycleTime_;
-    o.StopAfterSeconds = StopAfterSeconds;
-    o.Scale = runScale();
-    o.Programs = programs_;
-    return o;
-}
-
-void TSDIAppForm::pushRunOptions() {
-    if (acquisition_ && runState() != RunState::Stopped) acquisition_->setOptions(runOptions());
 }
 
 void TSDIAppForm::FormKeyDown(int key) {

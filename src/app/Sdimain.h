@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/DocumentController.h"
+#include "app/MainDocumentWindow.h"
 #include "app/MainFormLayout.h"
+#include "app/MainPlotSurface.h"
 #include "app/MainRunView.h"
+#include "app/MainRunWindow.h"
 #include "app/PlotView.h"
 #include "app/WidgetControls.h"
 #include "documents/SettingsFile.h"
@@ -26,8 +29,11 @@ class TVicPort;
 
 // The main window. Its controls and their layout are MainFormLayout's; what a run shows is
 // the run view's, the plot the plot view's, the file and its questions the document
-// controller's. The window owns them, the point store and the acquisition, and keeps every
-// handler of the original form, forwarding where the work moved.
+// controller's. Each of those reaches the window only through a small interface that an
+// adapter owned here implements (MainRunWindow, MainPlotSurface, MainDocumentWindow) and the
+// controls by name. The window owns them, the point store and the acquisition, and keeps
+// every handler of the original form, forwarding where the work moved; the run commands are
+// in RunCommands.cpp, the printing commands in PrintCommand.cpp.
 class TSDIAppForm : public QMainWindow, public MainFormLayout {
     Q_OBJECT
 public:
@@ -157,6 +163,11 @@ protected:
 
 private:
     void connectHandlers();
+    // The menu commands and tool buttons; the fields and boxes whose change reaches the plot
+    // or the run; the mouse on the plot and its read-out.
+    void connectCommands();
+    void connectSettingFields();
+    void connectPlotMouse();
     void FormCreate();
     void FormActivate();
     void FormClose();
@@ -172,8 +183,11 @@ private:
     QString iniPath_;
     WidgetControls controls_;
     PointStore store_;
+    MainPlotSurface plotSurface_{*this};
     PlotView plot_;
+    MainRunWindow runWindow_{*this};
     MainRunView runView_;
+    MainDocumentWindow documentWindow_{*this};
     DocumentController documents_;
     PageSetupValues page_;
     std::unique_ptr<QPrinter> printer_;

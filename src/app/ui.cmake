@@ -6,11 +6,15 @@ target_sources(varentis_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/BatchRun.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CommandLine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DocumentController.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainDocumentWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainFormLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainPlotSurface.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MainRunWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainRunView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PlotView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScreenPlacement.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrintCommand.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RunCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Sdimain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SettingsLocation.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WidgetControls.cpp

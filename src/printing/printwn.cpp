@@ -63,9 +63,7 @@ QLabel* pageLabel(QWidget* page, const char* name, const QString& text, int pixe
 
 } // namespace
 
-TPrintRep::TPrintRep(QWidget* parent) : QDialog(parent) {
-    DialogForm form(this, "TPrintRep", "Print report");
-
+QWidget* TPrintRep::buildPagePicture(DialogForm& form) {
     // The picture of the page: its parts are stacked so that the grid lies on the plot's
     // frame and the lines on top.
     QWidget* area = form.newPanel("PreviewArea", 110, 112);
@@ -97,6 +95,13 @@ TPrintRep::TPrintRep(QWidget* parent) : QDialog(parent) {
         // Clicks go through to the plot's frame beneath.
         s->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
+    return area;
+}
+
+TPrintRep::TPrintRep(QWidget* parent) : QDialog(parent) {
+    DialogForm form(this, "TPrintRep", "Print report");
+
+    QWidget* area = buildPagePicture(form);
 
     CheckBox1 = form.newCheck("CheckBox1", "Data graph", true);
     CheckBox2 = form.newCheck("CheckBox2", "Valve graph", true);

@@ -16,6 +16,7 @@ class QPushButton;
 
 namespace varentis {
 
+class DialogForm;
 class Shape;
 class TForm2;
 
@@ -69,6 +70,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The picture of the page that the dialog's clicks colour.
+    QWidget* buildPagePicture(DialogForm& form);
     // Runs the colour dialog preset to `color`; a cancelled dialog gives the preset back.
     QColor chooseColor(const QColor& color);
     // The text colour on the labels of the picture.

@@ -20,31 +20,6 @@ namespace {
 
 constexpr int kMargin = 3; // pixels between the frame and the text
 
-QString fromUtf8(const std::string& text, std::size_t begin, std::size_t end) {
-    return QString::fromUtf8(text.data() + begin, static_cast<qsizetype>(end - begin));
-}
-
-// Line ends CRLF and CR become LF.
-std::string withLfEndings(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        if (c != '\r') {
-            out += c;
-            continue;
-        }
-        out += '\n';
-        if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
-            ++i;
-    }
-    return out;
-}
-
-bool isWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == '_';
-}
-
 } // namespace
 
 TextMemo::TextMemo(const QString& name, QWidget* parent) : QAbstractScrollArea(parent) {
@@ -60,37 +35,8 @@ TextMemo::TextMemo(const QString& name, QWidget* parent) : QAbstractScrollArea(p
 
 // ---- Text and lines ----------------------------------------------------------------------
 
-std::size_t TextMemo::lineBegin(int line) const {
-    return starts_[static_cast<std::size_t>(line)];
-}
-
-std::size_t TextMemo::lineEnd(int line) const {
-    const auto next = static_cast<std::size_t>(line) + 1;
-    return next < starts_.size() ? starts_[next] - 1 : text_.size();
-}
-
-QString TextMemo::line(int index) const {
-    if (index < 0 || index >= lineCount())
-        return {};
-    return fromUtf8(text_, lineBegin(index), lineEnd(index));
-}
-
-void TextMemo::indexLines() {
-    starts_.clear();
-    starts_.reserve(static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1);
-    starts_.push_back(0);
-    const char* begin = text_.data();
-    const char* end = begin + text_.size();
-    for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));)
-        starts_.push_back(static_cast<std::size_t>(++p - begin));
-}
-
 void TextMemo::setPlainText(std::string_view utf8) {
-    if (utf8.find('\r') != std::string_view::npos)
-        text_ = withLfEndings(utf8);
-    else
-        text_.assign(utf8);
-    indexLines();
+    lines_.assign(utf8);
     cursor_ = anchor_ = {};
     // The longest line in bytes stands for the widest; wider ones widen the range as they
     // come into view.
@@ -98,7 +44,7 @@ void TextMemo::setPlainText(std::string_view utf8) {
     int longest = 0;
     std::size_t longestBytes = 0;
     for (int i = 0; i < lineCount(); ++i) {
-        const std::size_t bytes = lineEnd(i) - lineBegin(i);
+        const std::size_t bytes = lines_.lineBytes(i);
         if (bytes > longestBytes)
             longestBytes = bytes, longest = i;
     }
@@ -121,56 +67,7 @@ void TextMemo::clear() {
 }
 
 QString TextMemo::toPlainText() const {
-    return fromUtf8(text_, 0, text_.size());
-}
-
-TextMemo::Position TextMemo::clamp(Position at) const {
-    at.line = std::clamp(at.line, 0, lineCount() - 1);
-    at.column = std::clamp(at.column, 0, static_cast<int>(line(at.line).size()));
-    return at;
-}
-
-TextMemo::Position TextMemo::endPosition() const {
-    const int last = lineCount() - 1;
-    return {last, static_cast<int>(line(last).size())};
-}
-
-std::size_t TextMemo::byteOffset(Position at) const {
-    at = clamp(at);
-    return lineBegin(at.line) +
-           static_cast<std::size_t>(line(at.line).left(at.column).toUtf8().size());
-}
-
-TextMemo::Position TextMemo::replaceRange(Position from, Position to, std::string_view utf8) {
-    from = clamp(from);
-    to = clamp(to);
-    if (to < from)
-        std::swap(from, to);
-    const std::string inserted =
-        utf8.find('\r') != std::string_view::npos ? withLfEndings(utf8) : std::string(utf8);
-    const std::size_t b0 = byteOffset(from);
-    const std::size_t b1 = byteOffset(to);
-    text_.replace(b0, b1 - b0, inserted);
-
-    // The line index: the starts inside the replaced range go, those of the new text come,
-    // and every later start moves by the change in length.
-    std::vector<std::size_t> added;
-    for (std::size_t k = 0; k < inserted.size(); ++k)
-        if (inserted[k] == '\n')
-            added.push_back(b0 + k + 1);
-    auto first = starts_.begin() + from.line + 1;
-    auto last = starts_.begin() + to.line + 1;
-    auto it = starts_.erase(first, last);
-    it = starts_.insert(it, added.begin(), added.end()) + static_cast<std::ptrdiff_t>(added.size());
-    const std::size_t removed = b1 - b0;
-    for (; it != starts_.end(); ++it)
-        *it = *it - removed + inserted.size();
-
-    Position after;
-    after.line = from.line + static_cast<int>(added.size());
-    after.column =
-        static_cast<int>(fromUtf8(text_, lineBegin(after.line), b0 + inserted.size()).size());
-    return after;
+    return QString::fromStdString(lines_.utf8());
 }
 
 void TextMemo::edited() {
@@ -186,7 +83,7 @@ void TextMemo::edited() {
 // ---- Caret and selection -----------------------------------------------------------------
 
 void TextMemo::setCursorPosition(Position at, bool keepAnchor) {
-    cursor_ = clamp(at);
+    cursor_ = lines_.clamp(at);
     if (!keepAnchor)
         anchor_ = cursor_;
     ensureCursorVisible();
@@ -194,19 +91,17 @@ void TextMemo::setCursorPosition(Position at, bool keepAnchor) {
 }
 
 QString TextMemo::selectedText() const {
-    const std::size_t a = byteOffset(anchor_);
-    const std::size_t b = byteOffset(cursor_);
-    return fromUtf8(text_, std::min(a, b), std::max(a, b));
+    return lines_.between(anchor_, cursor_);
 }
 
 void TextMemo::insertPlainText(const QString& text) {
-    cursor_ = anchor_ = replaceRange(anchor_, cursor_, text.toStdString());
+    cursor_ = anchor_ = lines_.replace(anchor_, cursor_, text.toStdString());
     edited();
 }
 
 void TextMemo::selectAll() {
     anchor_ = {};
-    cursor_ = endPosition();
+    cursor_ = lines_.endPosition();
     viewport()->update();
 }
 
@@ -226,48 +121,6 @@ void TextMemo::paste() {
     const QString text = QGuiApplication::clipboard()->text();
     if (!text.isEmpty() || hasSelectedText())
         insertPlainText(text);
-}
-
-TextMemo::Position TextMemo::nextPosition(Position at, int direction) const {
-    const QString text = line(at.line);
-    if (direction < 0) {
-        if (at.column == 0)
-            return at.line > 0 ? Position{at.line - 1, static_cast<int>(line(at.line - 1).size())}
-                               : at;
-        --at.column;
-        if (at.column > 0 && text[at.column].isLowSurrogate())
-            --at.column;
-        return at;
-    }
-    if (at.column >= text.size())
-        return at.line + 1 < lineCount() ? Position{at.line + 1, 0} : at;
-    ++at.column;
-    if (at.column < text.size() && text[at.column].isLowSurrogate())
-        ++at.column;
-    return at;
-}
-
-TextMemo::Position TextMemo::wordEdge(Position at, int direction) const {
-    // Over the blanks first, then over the word, as editors move by words.
-    const QString text = line(at.line);
-    if (direction < 0) {
-        if (at.column == 0)
-            return nextPosition(at, -1);
-        int c = at.column;
-        while (c > 0 && !isWordChar(text[c - 1]))
-            --c;
-        while (c > 0 && isWordChar(text[c - 1]))
-            --c;
-        return {at.line, c};
-    }
-    if (at.column >= text.size())
-        return nextPosition(at, 1);
-    int c = at.column;
-    while (c < text.size() && isWordChar(text[c]))
-        ++c;
-    while (c < text.size() && !isWordChar(text[c]))
-        ++c;
-    return {at.line, c};
 }
 
 // ---- Layout and drawing --------------------------------------------------------------------
@@ -409,44 +262,45 @@ void TextMemo::focusOutEvent(QFocusEvent* event) {
 
 // ---- Keys and mouse ----------------------------------------------------------------------
 
-void TextMemo::keyPressEvent(QKeyEvent* event) {
+TextMemo::Position TextMemo::keyTarget(QKeySequence::StandardKey key) const {
+    const Position at = cursor_;
+    const int page = visibleLines();
+    switch (key) {
+    case QKeySequence::MoveToNextChar:
+        return lines_.nextPosition(at, 1);
+    case QKeySequence::MoveToPreviousChar:
+        return lines_.nextPosition(at, -1);
+    case QKeySequence::MoveToNextWord:
+        return lines_.wordEdge(at, 1);
+    case QKeySequence::MoveToPreviousWord:
+        return lines_.wordEdge(at, -1);
+    case QKeySequence::MoveToNextLine:
+        return lines_.clamp({at.line + 1, at.column});
+    case QKeySequence::MoveToPreviousLine:
+        return lines_.clamp({at.line - 1, at.column});
+    case QKeySequence::MoveToNextPage:
+        return lines_.clamp({at.line + page, at.column});
+    case QKeySequence::MoveToPreviousPage:
+        return lines_.clamp({at.line - page, at.column});
+    case QKeySequence::MoveToStartOfLine:
+        return {at.line, 0};
+    case QKeySequence::MoveToEndOfLine:
+        return lines_.clamp({at.line, 1 << 30});
+    case QKeySequence::MoveToStartOfDocument:
+        return {};
+    case QKeySequence::MoveToEndOfDocument:
+        return lines_.endPosition();
+    default:
+        return at;
+    }
+}
+
+bool TextMemo::moveCaretByKey(QKeyEvent* event) {
     struct Move {
         QKeySequence::StandardKey move;
         QKeySequence::StandardKey select;
     };
-    const int page = visibleLines();
-    auto target = [&](QKeySequence::StandardKey key) -> Position {
-        Position at = cursor_;
-        switch (key) {
-        case QKeySequence::MoveToNextChar:
-            return nextPosition(at, 1);
-        case QKeySequence::MoveToPreviousChar:
-            return nextPosition(at, -1);
-        case QKeySequence::MoveToNextWord:
-            return wordEdge(at, 1);
-        case QKeySequence::MoveToPreviousWord:
-            return wordEdge(at, -1);
-        case QKeySequence::MoveToNextLine:
-            return clamp({at.line + 1, at.column});
-        case QKeySequence::MoveToPreviousLine:
-            return clamp({at.line - 1, at.column});
-        case QKeySequence::MoveToNextPage:
-            return clamp({at.line + page, at.column});
-        case QKeySequence::MoveToPreviousPage:
-            return clamp({at.line - page, at.column});
-        case QKeySequence::MoveToStartOfLine:
-            return {at.line, 0};
-        case QKeySequence::MoveToEndOfLine:
-            return clamp({at.line, 1 << 30});
-        case QKeySequence::MoveToStartOfDocument:
-            return {};
-        case QKeySequence::MoveToEndOfDocument:
-            return endPosition();
-        default:
-            return at;
-        }
-    };
-    const Move moves[] = {
+    static constexpr Move moves[] = {
         {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar},
         {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar},
         {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord},
@@ -462,37 +316,48 @@ void TextMemo::keyPressEvent(QKeyEvent* event) {
     };
     for (const Move& m : moves) {
         if (event->matches(m.move)) {
-            setCursorPosition(target(m.move));
-            return;
+            setCursorPosition(keyTarget(m.move));
+            return true;
         }
         if (event->matches(m.select)) {
-            setCursorPosition(target(m.move), true);
-            return;
+            setCursorPosition(keyTarget(m.move), true);
+            return true;
         }
     }
+    return false;
+}
+
+bool TextMemo::editByKey(QKeyEvent* event) {
     if (event->matches(QKeySequence::SelectAll))
-        return selectAll();
-    if (event->matches(QKeySequence::Copy))
-        return copy();
-    if (event->matches(QKeySequence::Cut))
-        return cut();
-    if (event->matches(QKeySequence::Paste))
-        return paste();
-    if (event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Backspace) {
-        if (!hasSelectedText()) {
-            const Position other =
-                nextPosition(cursor_, event->key() == Qt::Key_Backspace ? -1 : 1);
-            if (other == cursor_)
-                return;
-            anchor_ = other;
-        }
-        insertPlainText(QString());
-        return;
-    }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        selectAll();
+    else if (event->matches(QKeySequence::Copy))
+        copy();
+    else if (event->matches(QKeySequence::Cut))
+        cut();
+    else if (event->matches(QKeySequence::Paste))
+        paste();
+    else if (event->matches(QKeySequence::Delete) || event->key() == Qt::Key_Backspace)
+        deleteAtCaret(event->key() == Qt::Key_Backspace ? -1 : 1);
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         insertPlainText(QStringLiteral("\n"));
-        return;
+    else
+        return false;
+    return true;
+}
+
+void TextMemo::deleteAtCaret(int direction) {
+    if (!hasSelectedText()) {
+        const Position other = lines_.nextPosition(cursor_, direction);
+        if (other == cursor_)
+            return;
+        anchor_ = other;
     }
+    insertPlainText(QString());
+}
+
+void TextMemo::keyPressEvent(QKeyEvent* event) {
+    if (moveCaretByKey(event) || editByKey(event))
+        return;
     const QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() &&
         !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) {
@@ -535,12 +400,7 @@ void TextMemo::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     const Position at = positionAt(event->position().toPoint());
-    const QString text = line(at.line);
-    int a = at.column, b = at.column;
-    while (a > 0 && isWordChar(text[a - 1]))
-        --a;
-    while (b < text.size() && isWordChar(text[b]))
-        ++b;
+    const auto [a, b] = lines_.wordAround(at);
     anchor_ = {at.line, a};
     setCursorPosition({at.line, b}, true);
 }

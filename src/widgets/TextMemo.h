@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QAbstractScrollArea>
+#include "widgets/TextLines.h"
 
-#include <compare>
-#include <cstddef>
+#include <QAbstractScrollArea>
+#include <QKeySequence>
+
 #include <string>
 #include <string_view>
-#include <vector>
 
 class QTextLayout;
 
@@ -25,12 +25,7 @@ namespace varentis {
 class TextMemo : public QAbstractScrollArea {
     Q_OBJECT
   public:
-    // A place between two characters: a line and a column in UTF-16 units of that line.
-    struct Position {
-        int line = 0;
-        int column = 0;
-        friend auto operator<=>(const Position&, const Position&) = default;
-    };
+    using Position = TextPosition;
 
     explicit TextMemo(const QString& name, QWidget* parent = nullptr);
 
@@ -41,9 +36,9 @@ class TextMemo : public QAbstractScrollArea {
     void clear();
     // The text with its lines joined by "\n".
     QString toPlainText() const;
-    const std::string& utf8() const { return text_; }
-    int lineCount() const { return static_cast<int>(starts_.size()); }
-    QString line(int index) const;
+    const std::string& utf8() const { return lines_.utf8(); }
+    int lineCount() const { return lines_.lineCount(); }
+    QString line(int index) const { return lines_.line(index); }
 
     Position cursorPosition() const { return cursor_; }
     // Moves the caret; with keepAnchor the selection stretches from where it started.
@@ -78,20 +73,17 @@ class TextMemo : public QAbstractScrollArea {
     void scrollContentsBy(int dx, int dy) override;
 
   private:
-    std::size_t lineBegin(int line) const;
-    std::size_t lineEnd(int line) const; // before its "\n"
-    std::size_t byteOffset(Position at) const;
-    Position clamp(Position at) const;
-    Position endPosition() const;
-    // Replaces the text between two positions; returns the position after the new text.
-    Position replaceRange(Position from, Position to, std::string_view utf8);
-    void indexLines();
     void edited();
+    // The keys: the caret's moves (with Shift the selection's), then the edits. True when
+    // the key was one of them.
+    Position keyTarget(QKeySequence::StandardKey key) const;
+    bool moveCaretByKey(QKeyEvent* event);
+    bool editByKey(QKeyEvent* event);
+    // Delete (1) and Backspace (-1): the selection, or the character beside the caret.
+    void deleteAtCaret(int direction);
 
     void layoutLine(QTextLayout& layout) const;
     Position positionAt(QPoint viewportPoint) const;
-    Position nextPosition(Position at, int direction) const;
-    Position wordEdge(Position at, int direction) const;
     int lineHeight() const;
     int visibleLines() const;
     qreal textLeft() const;
@@ -100,8 +92,7 @@ class TextMemo : public QAbstractScrollArea {
     void updateScrollBars();
     void ensureCursorVisible();
 
-    std::string text_;
-    std::vector<std::size_t> starts_{0}; // byte offset of every line's first character
+    TextLines lines_;
     Position cursor_;
     Position anchor_;
     qreal widest_ = 0; // the widest line measured so far
