@@ -6,6 +6,7 @@
 #include "core/NumberText.h"
 #include "core/Units.h"
 #include "documents/DataText.h"
+#include "documents/JournalFiles.h"
 #include "graph/colors.h"
 #include "documents/viewdta.h"
 #include "hardware/TVicPort.h"
