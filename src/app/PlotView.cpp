@@ -119,9 +119,7 @@ void PlotView::DrawPoint(double time, double signal, double current) {
     surface_.showPlot();
 }
 
-void PlotView::startLiveTrace() {
-    varentis::startLiveTrace(scale_);
-}
+void PlotView::startLiveTrace() { varentis::startLiveTrace(scale_); }
 
 // ---- Zoom and cursor read-out ----------------------------------------------------------
 
@@ -149,8 +147,7 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
         if (Zooming) {
             // A second press before the release: the band starts again, the status that
             // was there before the first press stays the one to come back to.
-            if (bandShown_)
-                paintPlot([this](Canvas& c) { drawFocusRect(c, RubberBand); });
+            if (bandShown_) paintPlot([this](Canvas& c) { drawFocusRect(c, RubberBand); });
         } else {
             SavedStatus = fieldText("Panel5");
         }
@@ -162,10 +159,8 @@ void PlotView::PaintBox2MouseDown(Qt::MouseButton button, int x, int y, RunState
         bandShown_ = false;
         return;
     }
-    if (button != Qt::LeftButton || state != RunState::Stopped)
-        return;
-    if (points_.Count < 1 || points_.Times.empty() || points_.Signals.empty())
-        return;
+    if (button != Qt::LeftButton || state != RunState::Stopped) return;
+    if (points_.Count < 1 || points_.Times.empty() || points_.Signals.empty()) return;
     pickPointAt(x);
 }
 
@@ -177,12 +172,10 @@ void PlotView::pickPointAt(int x) {
         c.setPenMode(PenMode::Not);
         if (MarkerShown) {
             drawCross(c, {MarkerX, MarkerY});
-            if (markerCurrentShown_)
-                drawCross(c, {MarkerX, MarkerCurrentY});
+            if (markerCurrentShown_) drawCross(c, {MarkerX, MarkerCurrentY});
         }
         drawCross(c, pick.Marker);
-        if (pick.HasCurrent)
-            drawCross(c, {pick.Marker.x, pick.MarkerCurrentY});
+        if (pick.HasCurrent) drawCross(c, {pick.Marker.x, pick.MarkerCurrentY});
         c.setPenMode(PenMode::Copy);
     });
     setFieldText("Panel6", qs(pick.Time) + " " + fieldText("ComboBox2"));
@@ -204,11 +197,9 @@ void PlotView::pickPointAt(int x) {
 }
 
 void PlotView::PaintBox2MouseMove(int x, int y) {
-    if (!Zooming)
-        return;
+    if (!Zooming) return;
     paintPlot([&](Canvas& c) {
-        if (bandShown_)
-            drawFocusRect(c, RubberBand); // inverting again erases it
+        if (bandShown_) drawFocusRect(c, RubberBand); // inverting again erases it
         RubberBand.Right = x;
         RubberBand.Bottom = y;
         drawFocusRect(c, RubberBand);
@@ -218,13 +209,11 @@ void PlotView::PaintBox2MouseMove(int x, int y) {
 }
 
 void PlotView::PaintBox2MouseUp(int x, int y) {
-    if (!Zooming)
-        return;
+    if (!Zooming) return;
     Zooming = false;
     // A drag to the left or upwards (or a click) leaves its band and "Zoom" until the next
     // redraw.
-    if (!zoomsIn(RubberBand))
-        return;
+    if (!zoomsIn(RubberBand)) return;
     if (!Zoomed) {
         SavedAxisTexts = {controls_.text("Edit4"), controls_.text("Edit5"),
                           controls_.text("Edit2"), controls_.text("Edit3")};
@@ -273,8 +262,8 @@ void PlotView::Panel7DblClick() {
     const std::string zero = zeroLineText(scale_, ReadoutSignal);
     setFieldText("Edit8", qs(zero));
     // The read-out now stands on the new zero line.
-    const double shown =
-        snappedToDecimal((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) / scale_.YUnitFactor);
+    const double shown = snappedToDecimal((ReadoutSignal - readNumber(zero) * scale_.YUnitFactor) /
+                                          scale_.YUnitFactor);
     setFieldText("Panel7", qs(text(shown, scale_.YDecimals)) + " " + fieldText("ComboBox1"));
 }
 

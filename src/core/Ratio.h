@@ -13,7 +13,7 @@ namespace varentis {
 // 16.500000000000004 and 17. A result that no longer fits is carried on as a double, which
 // then decides. It is made from Decimal values and rounds as Decimal does.
 class Ratio {
-  public:
+public:
     Ratio() = default;
     Ratio(std::int64_t value) : num_(value), approx_(static_cast<double>(value)) {}
     // The decimal as typed, read as readNumber reads it: text that is not a number is 0.
@@ -38,7 +38,7 @@ class Ratio {
     // The fraction part, a - trunc(a).
     Ratio fraction() const;
 
-  private:
+private:
     static Ratio inexact(double value);
     static Ratio ofDecimal(const Decimal& d, double value);
     void reduce();

@@ -11,15 +11,13 @@ namespace varentis {
 
 namespace {
 
-constexpr int kDefaultTimeUnit = 0;      // s
-constexpr int kDefaultSignalUnit = 1;    // nA
-constexpr int kDefaultCurrentUnit = 0;   // pA
-constexpr double kDefaultXSpan = 100.0;  // s, the default time axis 0 .. 100 s
-constexpr double kDefaultYSpan = 100e-9; // A, the default signal axis 0 .. 100 nA
+constexpr int kDefaultTimeUnit = 0;    // s
+constexpr int kDefaultSignalUnit = 1;  // nA
+constexpr int kDefaultCurrentUnit = 0; // pA
+constexpr double kDefaultXSpan = 100.0;   // s, the default time axis 0 .. 100 s
+constexpr double kDefaultYSpan = 100e-9;  // A, the default signal axis 0 .. 100 nA
 
-bool usable(double v) {
-    return std::isfinite(v) && v != 0.0;
-}
+bool usable(double v) { return std::isfinite(v) && v != 0.0; }
 
 // Limits lo .. hi in base units with their pixel scale, or nothing when they cannot give a
 // drawable axis (equal, or so wide or narrow that the scale is not a finite number).
@@ -30,22 +28,17 @@ struct Axis {
 };
 
 std::optional<Axis> makeAxis(double lo, double hi, double factor, int pixels) {
-    if (lo == hi)
-        return std::nullopt;
+    if (lo == hi) return std::nullopt;
     double min = lo * factor;
     double max = hi * factor;
     double span = max - min;
-    if (!std::isfinite(min) || !std::isfinite(max) || !usable(span))
-        return std::nullopt;
+    if (!std::isfinite(min) || !std::isfinite(max) || !usable(span)) return std::nullopt;
     double scale = pixels / span;
-    if (!std::isfinite(scale))
-        return std::nullopt;
+    if (!std::isfinite(scale)) return std::nullopt;
     return Axis{min, max, scale};
 }
 
-double finiteOr(double v, double fallback) {
-    return std::isfinite(v) ? v : fallback;
-}
+double finiteOr(double v, double fallback) { return std::isfinite(v) ? v : fallback; }
 
 struct ExactLimits {
     Decimal min;
@@ -68,7 +61,8 @@ struct AxisFields {
 // The limits it took are also left in `exact`, in base units, as the decimals the texts
 // and the unit factor give.
 bool scaleAxis(AxisFields axis, const std::string& minText, const std::string& maxText,
-               double factor, int pixels, int magnitudeLimit, int spanLimit, ExactLimits& exact) {
+               double factor, int pixels, int magnitudeLimit, int spanLimit,
+               ExactLimits& exact) {
     const DecimalText a = readDecimal(minText);
     const DecimalText b = readDecimal(maxText);
     axis.min = 0.0;
@@ -104,8 +98,7 @@ double signalRangeMagnitude(const GraphScale& s, const ExactLimits& y) {
 // The same steps on doubles, for limits that are no decimals (not finite).
 std::uint8_t doubleAxisDecimals(double lo, double hi, int magnitudeLimit, int spanLimit) {
     double m = std::max(std::fabs(lo), std::fabs(hi));
-    if (!usable(m))
-        return 3;
+    if (!usable(m)) return 3;
     int d = 3;
     if (m > 10) {
         do {
@@ -131,14 +124,14 @@ std::uint8_t doubleAxisDecimals(double lo, double hi, int magnitudeLimit, int sp
 
 } // namespace
 
-std::uint8_t axisDecimals(const Decimal& lo, const Decimal& hi, int magnitudeLimit, int spanLimit) {
+std::uint8_t axisDecimals(const Decimal& lo, const Decimal& hi, int magnitudeLimit,
+                          int spanLimit) {
     const Decimal span = absolute(add(hi, negate(lo)));
     const std::optional<int> order = compare(absolute(lo), absolute(hi));
     if (!span.Exact || !order)
         return doubleAxisDecimals(toDouble(lo), toDouble(hi), magnitudeLimit, spanLimit);
     const Decimal largest = *order < 0 ? absolute(hi) : absolute(lo);
-    if (largest.Digits == 0)
-        return 3;
+    if (largest.Digits == 0) return 3;
     const Decimal one{1, 0};
     const Decimal ten{1, 1};
     auto above = [](const Decimal& a, const Decimal& b) { return compare(a, b) > 0; };
@@ -172,6 +165,7 @@ std::uint8_t axisDecimals(double lo, double hi, int magnitudeLimit, int spanLimi
     return axisDecimals(decimalNear(lo), decimalNear(hi), magnitudeLimit, spanLimit);
 }
 
+
 ScaleResult XYFactors(const ScaleSettings& settings, int width, int height,
                       const GraphScale& previous) {
     width = std::max(width, 0);
@@ -181,21 +175,16 @@ ScaleResult XYFactors(const ScaleSettings& settings, int width, int height,
     s = previous;
     // Equal limits keep the previous pixel scale and unit; before any scaling those are the
     // default axes', so the first scaling never divides by a zero span.
-    if (!std::isfinite(s.XScale) || s.XScale == 0.0)
-        s.XScale = width / kDefaultXSpan;
-    if (!usable(s.XUnitFactor))
-        s.XUnitFactor = TimeUnits[kDefaultTimeUnit].factor;
-    if (!std::isfinite(s.YScale) || s.YScale == 0.0)
-        s.YScale = height / kDefaultYSpan;
-    if (!usable(s.YUnitFactor))
-        s.YUnitFactor = CurrentUnits[kDefaultSignalUnit].factor;
-    if (!std::isfinite(s.ZeroLine))
-        s.ZeroLine = 0.0;
+    if (!std::isfinite(s.XScale) || s.XScale == 0.0) s.XScale = width / kDefaultXSpan;
+    if (!usable(s.XUnitFactor)) s.XUnitFactor = TimeUnits[kDefaultTimeUnit].factor;
+    if (!std::isfinite(s.YScale) || s.YScale == 0.0) s.YScale = height / kDefaultYSpan;
+    if (!usable(s.YUnitFactor)) s.YUnitFactor = CurrentUnits[kDefaultSignalUnit].factor;
+    if (!std::isfinite(s.ZeroLine)) s.ZeroLine = 0.0;
 
     ExactLimits x, y;
     if (scaleAxis({s.XMin, s.XMax, s.XScale, s.XUnitFactor, s.XDecimals}, settings.XMin,
-                  settings.XMax, unitFactor(TimeUnits, settings.XUnits, kDefaultTimeUnit), width, 5,
-                  10, x)) {
+                  settings.XMax, unitFactor(TimeUnits, settings.XUnits, kDefaultTimeUnit), width,
+                  5, 10, x)) {
         result.Label7 = settings.XMin;
         result.Label8 = settings.XMax;
     }
@@ -230,8 +219,8 @@ ScaleResult XYFactors(const ScaleSettings& settings, int width, int height,
         s.CurMax = axis->max;
     }
     s.CurScale = height / (s.CurMax - s.CurMin);
-    s.CurrentRangeMagnitude =
-        std::fabs(s.CurMin) >= std::fabs(s.CurMax) ? std::fabs(s.CurMin) : std::fabs(s.CurMax);
+    s.CurrentRangeMagnitude = std::fabs(s.CurMin) >= std::fabs(s.CurMax) ? std::fabs(s.CurMin)
+                                                                         : std::fabs(s.CurMax);
     s.CurrentDecimals = 3;
 
     s.ZeroLine = readNumber(settings.Zero) * s.YUnitFactor;
@@ -253,10 +242,8 @@ double dampingFactor(const std::string& damping, int dampingUnits, double period
         f = d / 100.0;
         break;
     }
-    if (!(f >= 0.0))
-        return 0.0; // also NaN
-    if (f > 1.0)
-        return 1.0;
+    if (!(f >= 0.0)) return 0.0; // also NaN
+    if (f > 1.0) return 1.0;
     return f;
 }
 

@@ -25,30 +25,25 @@ bool drawable(const TimeAxis& a, double cycle) {
 }
 
 // n x cycle, as every cycle start is formed (one rounding, no drift along a long axis).
-double startOf(std::int64_t n, double cycle) {
-    return static_cast<double>(n) * cycle;
-}
+double startOf(std::int64_t n, double cycle) { return static_cast<double>(n) * cycle; }
 
 // Whole multiples of the cycle up to and including the first at or past XMax, at least one.
 std::int64_t cycleLines(double cycle, double xMax) {
-    if (!(xMax > cycle))
-        return 1;
+    if (!(xMax > cycle)) return 1;
     double q = std::ceil(xMax / cycle);
-    if (!(q < static_cast<double>(kMaxCycles)))
-        return kMaxCycles;
+    if (!(q < static_cast<double>(kMaxCycles))) return kMaxCycles;
     auto n = std::max<std::int64_t>(1, static_cast<std::int64_t>(q));
     // The first multiple at or past XMax, as decimals decide it.
     while (n > 1 && (startOf(n - 1, cycle) >= xMax || sameDecimal(startOf(n - 1, cycle), xMax)))
         --n;
-    while (startOf(n, cycle) < xMax && !sameDecimal(startOf(n, cycle), xMax))
-        ++n;
+    while (startOf(n, cycle) < xMax && !sameDecimal(startOf(n, cycle), xMax)) ++n;
     return n;
 }
 
 // Columns of the canvas as the dense drawing sees them: everything left of the plot falls
 // into one column just outside it, everything right of it into one on the other side.
 class Columns {
-  public:
+public:
     Columns(const TimeAxis& a, int margin)
         : a_(a), lo_(a.Left - margin), hi_(a.Left + std::max(a.Width, 0) + margin - 1) {}
     int at(double t) const {
@@ -58,14 +53,15 @@ class Columns {
     bool outside(int x) const { return x == lo_ || x == hi_; }
     int span() const { return hi_ - lo_ + 1; }
 
-  private:
+private:
     const TimeAxis& a_;
     int lo_, hi_;
 };
 
 // The largest m in [from, last] with same(m), given same(from) and that same holds on a
 // prefix: galloping, so a short run costs a few tests and a long one its logarithm.
-template <typename Pred> std::int64_t lastOfRun(std::int64_t from, std::int64_t last, Pred&& same) {
+template <typename Pred>
+std::int64_t lastOfRun(std::int64_t from, std::int64_t last, Pred&& same) {
     std::int64_t good = from, step = 1;
     while (good < last) {
         const std::int64_t probe = good + std::min(step, last - good);
@@ -87,7 +83,7 @@ template <typename Pred> std::int64_t lastOfRun(std::int64_t from, std::int64_t 
 // its vertical lines join, becomes its first, lowest, highest and last row; straight runs
 // of the result merge.
 class ColumnPolyline {
-  public:
+public:
     void group(int x, int first, int lo, int hi, int last) {
         if (open_ && x == x_) {
             lo_ = std::min(lo_, lo);
@@ -104,20 +100,17 @@ class ColumnPolyline {
         last_ = last;
     }
     void flush() {
-        if (!open_)
-            return;
-        for (int y : {first_, lo_, hi_, last_})
-            push({x_, y});
+        if (!open_) return;
+        for (int y : {first_, lo_, hi_, last_}) push({x_, y});
         open_ = false;
     }
     const std::vector<Point>& points() const { return points_; }
 
-  private:
+private:
     static bool between(int a, int b, int c) { return (a <= b && b <= c) || (a >= b && b >= c); }
     void push(Point p) {
         const std::size_t n = points_.size();
-        if (n > 0 && points_[n - 1] == p)
-            return;
+        if (n > 0 && points_[n - 1] == p) return;
         if (n > 1) {
             const Point a = points_[n - 2], b = points_[n - 1];
             if ((a.x == b.x && b.x == p.x && between(a.y, b.y, p.y)) ||
@@ -137,18 +130,15 @@ class ColumnPolyline {
 // Lowest and highest row over a run of vertices, in constant time: with two rows at most
 // (a valve's lane) from where the row next changes, otherwise from a sparse table.
 class RowRanges {
-  public:
+public:
     explicit RowRanges(std::span<const TraceVertex> v) : v_(v) {
         const std::size_t n = v.size();
         int a = v[0].Y, b = v[0].Y;
         bool two = true;
         for (const TraceVertex& t : v) {
-            if (t.Y == a || t.Y == b)
-                continue;
-            if (a == b)
-                b = t.Y;
-            else
-                two = false;
+            if (t.Y == a || t.Y == b) continue;
+            if (a == b) b = t.Y;
+            else two = false;
         }
         lo2_ = std::min(a, b);
         hi2_ = std::max(a, b);
@@ -179,19 +169,17 @@ class RowRanges {
     // Rows of vertices j .. k (inclusive).
     std::pair<int, int> range(std::size_t j, std::size_t k) const {
         if (!nextChange_.empty()) {
-            if (nextChange_[j] > k)
-                return {v_[j].Y, v_[j].Y};
+            if (nextChange_[j] > k) return {v_[j].Y, v_[j].Y};
             return {lo2_, hi2_};
         }
         std::size_t level = 0;
-        while ((std::size_t{2} << level) <= k - j + 1)
-            ++level;
+        while ((std::size_t{2} << level) <= k - j + 1) ++level;
         const std::size_t w = std::size_t{1} << level;
         return {std::min(lo_[level][j], lo_[level][k + 1 - w]),
                 std::max(hi_[level][j], hi_[level][k + 1 - w])};
     }
 
-  private:
+private:
     std::span<const TraceVertex> v_;
     std::vector<std::size_t> nextChange_;
     std::vector<std::vector<int>> lo_, hi_;
@@ -200,13 +188,14 @@ class RowRanges {
 
 void drawLiteralTrace(Canvas& canvas, const TimeAxis& a, double cycle,
                       std::span<const TraceVertex> v, std::int64_t cycles) {
-    auto x = [&](double t) { return pixelWithin((t - a.XMin) * a.XScale, a.PixelLimit) + a.Left; };
+    auto x = [&](double t) {
+        return pixelWithin((t - a.XMin) * a.XScale, a.PixelLimit) + a.Left;
+    };
     canvas.moveTo(x(v[0].Time == cycle ? startOf(1, cycle) : v[0].Time), v[0].Y);
     for (std::int64_t n = 0; n < cycles; ++n) {
         const double c = startOf(n, cycle);
         const double next = startOf(n + 1, cycle);
-        for (const TraceVertex& p : v)
-            canvas.lineTo(x(p.Time == cycle ? next : c + p.Time), p.Y);
+        for (const TraceVertex& p : v) canvas.lineTo(x(p.Time == cycle ? next : c + p.Time), p.Y);
     }
 }
 
@@ -214,10 +203,8 @@ void drawDenseTrace(Canvas& canvas, const TimeAxis& a, double cycle,
                     std::span<const TraceVertex> given, std::int64_t cycles) {
     // Within the cycle and closed at its end, every cycle keeps to its own stretch of time.
     std::vector<TraceVertex> v(given.begin(), given.end());
-    for (TraceVertex& p : v)
-        p.Time = std::clamp(p.Time, 0.0, cycle);
-    if (v.back().Time != cycle)
-        v.push_back({cycle, v.back().Y});
+    for (TraceVertex& p : v) p.Time = std::clamp(p.Time, 0.0, cycle);
+    if (v.back().Time != cycle) v.push_back({cycle, v.back().Y});
     auto earlier = [](const TraceVertex& p, const TraceVertex& q) { return p.Time < q.Time; };
     const bool sorted = std::is_sorted(v.begin(), v.end(), earlier);
     const RowRanges rows(v);
@@ -273,26 +260,21 @@ void drawDenseTrace(Canvas& canvas, const TimeAxis& a, double cycle,
 } // namespace
 
 std::int64_t cycleStarts(double cycle, double xMax) {
-    if (!(cycle > 0) || !std::isfinite(cycle) || !(xMax >= 0))
-        return 0;
+    if (!(cycle > 0) || !std::isfinite(cycle) || !(xMax >= 0)) return 0;
     const double q = std::floor(xMax / cycle);
-    if (!(q < static_cast<double>(kMaxCycles)))
-        return kMaxCycles;
+    if (!(q < static_cast<double>(kMaxCycles))) return kMaxCycles;
     auto n = static_cast<std::int64_t>(q) + 1; // starts 0 .. q
     auto within = [&](std::int64_t k) {
         const double c = startOf(k, cycle);
         return c <= xMax || sameDecimal(c, xMax);
     };
-    while (n > 1 && !within(n - 1))
-        --n;
-    while (n < kMaxCycles && within(n))
-        ++n;
+    while (n > 1 && !within(n - 1)) --n;
+    while (n < kMaxCycles && within(n)) ++n;
     return n;
 }
 
 void drawCycleLines(Canvas& canvas, const TimeAxis& a, double cycle, int yTop, int yBottom) {
-    if (!drawable(a, cycle))
-        return;
+    if (!drawable(a, cycle)) return;
     const std::int64_t lines = cycleLines(cycle, a.XMax);
     const double perColumn = static_cast<double>(lines) / (std::max(a.Width, 0) + 2);
     if (perColumn <= kLiteralPerColumn) {
@@ -300,8 +282,7 @@ void drawCycleLines(Canvas& canvas, const TimeAxis& a, double cycle, int yTop, i
         for (std::int64_t n = 1; n <= lines; ++n) {
             const int x =
                 pixelWithin((startOf(n, cycle) - a.XMin) * a.XScale, a.PixelLimit) + a.Left;
-            if (x == lastX)
-                continue; // the same line again paints nothing new
+            if (x == lastX) continue; // the same line again paints nothing new
             canvas.moveTo(x, yTop);
             canvas.lineTo(x, yBottom);
             lastX = x;
@@ -323,8 +304,7 @@ void drawCycleLines(Canvas& canvas, const TimeAxis& a, double cycle, int yTop, i
 
 void drawCycleTrace(Canvas& canvas, const TimeAxis& a, double cycle,
                     std::span<const TraceVertex> v) {
-    if (v.empty() || !drawable(a, cycle))
-        return;
+    if (v.empty() || !drawable(a, cycle)) return;
     const std::int64_t cycles = cycleStarts(cycle, a.XMax);
     const double corners = static_cast<double>(cycles) * static_cast<double>(v.size());
     if (corners <= kLiteralPerColumn * (std::max(a.Width, 0) + 2)) {

@@ -19,8 +19,7 @@ constexpr ColorRef kBlack = rgb(0, 0, 0);
 constexpr ColorRef kGridGrey = rgb(128, 128, 128);
 
 double clampPixel(double v) {
-    if (!(v == v))
-        return 0.0;
+    if (!(v == v)) return 0.0;
     return std::clamp(v, -kPixelLimit, kPixelLimit);
 }
 
@@ -111,7 +110,8 @@ ZeroLabel drawHorizontalGrid(Canvas& canvas, const GraphScale& s, int width, int
 // The pump and potential programs: one level per step, repeated every cycle. A step's end
 // is cut at the cycle's end (a NaN end counts as the cycle's end); the trace stops there.
 void drawProgramTrace(Canvas& canvas, const GraphScale& s, double cycle,
-                      const std::vector<double>& ends, const std::vector<int>& levels, int width) {
+                      const std::vector<double>& ends, const std::vector<int>& levels,
+                      int width) {
     std::vector<TraceVertex> corners;
     corners.reserve(2 * levels.size());
     double e = 0.0;
@@ -119,20 +119,17 @@ void drawProgramTrace(Canvas& canvas, const GraphScale& s, double cycle,
         corners.push_back({e, levels[i]});
         e = ends[i] < cycle ? ends[i] : cycle;
         corners.push_back({e, levels[i]});
-        if (e == cycle)
-            break;
+        if (e == cycle) break;
     }
     drawCycleTrace(canvas, timeAxis(s, width), cycle, corners);
 }
 
 void drawPumpTrace(Canvas& canvas, const GraphScale& s, const PlotContent& content) {
-    if (!content.ShowPump || !content.Pump)
-        return;
+    if (!content.ShowPump || !content.Pump) return;
     const PumpSchedule& p = *content.Pump;
-    std::size_t n = std::min(
-        {static_cast<std::size_t>(std::max(p.StepCount, 0)), p.EndTimes.size(), p.Speeds.size()});
-    if (n == 0)
-        return;
+    std::size_t n = std::min({static_cast<std::size_t>(std::max(p.StepCount, 0)),
+                              p.EndTimes.size(), p.Speeds.size()});
+    if (n == 0) return;
     std::vector<int> levels(n);
     // Speed 100 at the top edge, 0 at mid-height.
     for (std::size_t i = 0; i < n; ++i)
@@ -142,13 +139,11 @@ void drawPumpTrace(Canvas& canvas, const GraphScale& s, const PlotContent& conte
 }
 
 void drawPotentialTrace(Canvas& canvas, const GraphScale& s, const PlotContent& content) {
-    if (!content.ShowPotential || !content.Potential)
-        return;
+    if (!content.ShowPotential || !content.Potential) return;
     const PotentialSchedule& p = *content.Potential;
-    std::size_t n = std::min({static_cast<std::size_t>(std::max(p.StepCount, 0)), p.EndTimes.size(),
-                              p.Potentials.size()});
-    if (n == 0)
-        return;
+    std::size_t n = std::min({static_cast<std::size_t>(std::max(p.StepCount, 0)),
+                              p.EndTimes.size(), p.Potentials.size()});
+    if (n == 0) return;
     std::vector<int> levels(n);
     for (std::size_t i = 0; i < n; ++i)
         levels[i] = content.Height - pixel((p.Potentials[i] - s.PotMin) * s.PotScale);
@@ -159,7 +154,7 @@ void drawPotentialTrace(Canvas& canvas, const GraphScale& s, const PlotContent& 
 // Collects trace points, reducing each run of points in one pixel column to its first,
 // lowest, highest and last point.
 class ColumnDecimator {
-  public:
+public:
     explicit ColumnDecimator(std::vector<Point>& out) : out_(out) {}
     void add(int x, int y) {
         if (x == x_) [[likely]] {
@@ -174,8 +169,7 @@ class ColumnDecimator {
         open_ = true;
     }
     void flush() {
-        if (!open_)
-            return;
+        if (!open_) return;
         push(first_);
         push(lo_);
         push(hi_);
@@ -184,11 +178,10 @@ class ColumnDecimator {
         x_ = INT_MIN;
     }
 
-  private:
+private:
     void push(int y) {
         Point p{x_, y};
-        if (out_.empty() || !(out_.back() == p))
-            out_.push_back(p);
+        if (out_.empty() || !(out_.back() == p)) out_.push_back(p);
     }
     std::vector<Point>& out_;
     bool open_ = false;
@@ -207,8 +200,7 @@ std::size_t usableCount(const PointStore& points) {
 void clearUpperVectorState() {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
     static const bool avx = __builtin_cpu_supports("avx");
-    if (avx)
-        __asm__ volatile("vzeroupper" ::: "memory");
+    if (avx) __asm__ volatile("vzeroupper" ::: "memory");
 #endif
 }
 
@@ -216,9 +208,7 @@ void clearUpperVectorState() {
 // carry into every later point (a NaN or an infinity in the store, or an overflow): a NaN
 // is drawn at 0, an infinity at the edge, and the smoothing goes on from 0. Written as
 // selections, for the per-point loop.
-inline double drawnValue(double damped) {
-    return damped == damped ? damped : 0.0;
-}
+inline double drawnValue(double damped) { return damped == damped ? damped : 0.0; }
 inline double carriedValue(double damped) {
     return std::fabs(damped) <= std::numeric_limits<double>::max() ? damped : 0.0;
 }
@@ -242,8 +232,7 @@ double signalTrace(const GraphScale& s, const PointStore& points, std::size_t n,
         sink(pixel((times[i] - s.XMin) * s.XScale), height - pixel((drawn - s.YMin) * s.YScale));
         damped = carriedValue(damped);
     }
-    if (lastDrawn)
-        *lastDrawn = drawn;
+    if (lastDrawn) *lastDrawn = drawn;
     return damped;
 }
 
@@ -253,14 +242,12 @@ double buildSignalTrace(const GraphScale& scale, const PointStore& points, int h
                         bool decimate, std::vector<Point>& out, double* lastDrawn) {
     out.clear();
     std::size_t n = usableCount(points);
-    if (n == 0)
-        return scale.DampedSignal;
+    if (n == 0) return scale.DampedSignal;
     clearUpperVectorState();
     if (!decimate) {
         out.reserve(n);
-        return signalTrace(scale, points, n, height, lastDrawn, [&](int x, int y) {
-            out.push_back({x, y});
-        });
+        return signalTrace(scale, points, n, height, lastDrawn,
+                           [&](int x, int y) { out.push_back({x, y}); });
     }
     ColumnDecimator columns(out);
     double damped =
@@ -269,8 +256,8 @@ double buildSignalTrace(const GraphScale& scale, const PointStore& points, int h
     return damped;
 }
 
-void buildCurrentTrace(const GraphScale& s, const PointStore& points, int height, bool decimate,
-                       std::vector<Point>& out) {
+void buildCurrentTrace(const GraphScale& s, const PointStore& points, int height,
+                       bool decimate, std::vector<Point>& out) {
     out.clear();
     std::size_t n = std::min(usableCount(points), points.Currents.size());
     clearUpperVectorState();
@@ -304,8 +291,7 @@ ZeroLabel drawSignalGraph(Canvas& canvas, GraphScale& scale, const PlotContent& 
     drawPumpTrace(canvas, scale, c);
     drawPotentialTrace(canvas, scale, c);
 
-    if (!c.Points || usableCount(*c.Points) == 0)
-        return label;
+    if (!c.Points || usableCount(*c.Points) == 0) return label;
     const PointStore& points = *c.Points;
     std::vector<Point> trace;
     canvas.setPen(c.Colors.PMT, PenStyle::Solid);

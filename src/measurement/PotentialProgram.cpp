@@ -10,9 +10,7 @@ namespace varentis {
 namespace {
 
 // mV as typed to V; a division by the exact 1000 rounds once, a product with 0.001 twice.
-double volts(std::string_view millivoltText) {
-    return readNumber(millivoltText) / 1000.0;
-}
+double volts(std::string_view millivoltText) { return readNumber(millivoltText) / 1000.0; }
 
 } // namespace
 
@@ -40,8 +38,7 @@ PotentialSchedule parsePotentialProgram(std::string_view text, double cycleTime)
             const DecimalText length = readDecimal(time);
             double end = length.Value;
             exactEnd = last > 0 ? add(exactEnd, length.Number) : length.Number;
-            if (last > 0)
-                end += s.EndTimes[last - 1];
+            if (last > 0) end += s.EndTimes[last - 1];
             s.EndTimes[last] = exactEnd.Exact ? toDouble(exactEnd) : end;
         } else {
             s.Potentials[last] = volts(item);
@@ -49,8 +46,7 @@ PotentialSchedule parsePotentialProgram(std::string_view text, double cycleTime)
             exactEnd = decimalNear(cycleTime);
         }
         appendStep();
-        if (comma == std::string_view::npos)
-            break;
+        if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }
     s.StepCount = static_cast<int>(s.EndTimes.size());

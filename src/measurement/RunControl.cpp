@@ -28,8 +28,7 @@ RunControl::RunControl(TDevice& device, RunView& view)
     : WallClock(steadySeconds), device_(device), view_(view) {}
 
 void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
-    if (State != RunState::Stopped)
-        return;
+    if (State != RunState::Stopped) return;
     options_ = options;
     State = RunState::Running;
     Sizing = sizing;
@@ -41,10 +40,8 @@ void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
 
     const RunPrograms& p = programs();
     device_.PMTOn(options_.PMTVoltage, options_.Scale.SignalRangeMagnitude);
-    if (p.Valves.stepCount() > 0)
-        applyValves(p.Valves.Masks[0]);
-    if (options_.UsingPump && pumpSteps(p.Pump) > 0)
-        device_.PumpRun(p.Pump.Speeds[0]);
+    if (p.Valves.stepCount() > 0) applyValves(p.Valves.Masks[0]);
+    if (options_.UsingPump && pumpSteps(p.Pump) > 0) device_.PumpRun(p.Pump.Speeds[0]);
     TimerEnabled = true;
     device_.TimerStart();
     device_.TimerReset();
@@ -62,8 +59,7 @@ void RunControl::start(const RunOptions& options, const PointSizing& sizing) {
 }
 
 void RunControl::resume(const RunOptions& options) {
-    if (State != RunState::Paused)
-        return;
+    if (State != RunState::Paused) return;
     options_ = options;
     device_.TimerStart();
     State = RunState::Running;
@@ -76,10 +72,8 @@ void RunControl::resume(const RunOptions& options) {
 }
 
 void RunControl::pause() {
-    if (State != RunState::Running)
-        return;
-    if (options_.DetectorOffDuringPause)
-        device_.PMTOff();
+    if (State != RunState::Running) return;
+    if (options_.DetectorOffDuringPause) device_.PMTOff();
     applyValves(programs().Valves.PauseMask);
     State = RunState::Paused;
     device_.TimerStop();
@@ -87,14 +81,12 @@ void RunControl::pause() {
 }
 
 void RunControl::stop() {
-    if (State == RunState::Stopped)
-        return;
+    if (State == RunState::Stopped) return;
     device_.PMTOff();
     TimerEnabled = false;
     // Also when "Using" was unticked during the run: a cell this run switched on must not
     // stay at its potential after the run.
-    if (options_.UsingPotentiostat || CellSwitchedOn)
-        device_.EcellOff();
+    if (options_.UsingPotentiostat || CellSwitchedOn) device_.EcellOff();
     CellSwitchedOn = false;
     applyValves(programs().Valves.StopMask);
     device_.PumpStop();
@@ -103,22 +95,19 @@ void RunControl::stop() {
 }
 
 void RunControl::applyValves(std::uint16_t mask) {
-    if (!options_.UsingValves)
-        return;
+    if (!options_.UsingValves) return;
     device_.SetValves(mask);
     view_.valvesApplied(mask);
 }
 
 double RunControl::potentialOf(int step) const {
     const PotentialSchedule& potential = programs().Potential;
-    if (step < 0 || step >= static_cast<int>(potential.Potentials.size()))
-        return 0.0;
+    if (step < 0 || step >= static_cast<int>(potential.Potentials.size())) return 0.0;
     return potential.Potentials[static_cast<std::size_t>(step)];
 }
 
 void RunControl::tick() {
-    if (!TimerEnabled)
-        return;
+    if (!TimerEnabled) return;
     if (State == RunState::Paused) {
         const RunScale& scale = options_.Scale;
         const double r = device_.PMTGetCurrent();
@@ -127,8 +116,7 @@ void RunControl::tick() {
                          r);
         return;
     }
-    if (State == RunState::Running)
-        runningTick();
+    if (State == RunState::Running) runningTick();
 }
 
 void RunControl::runningTick() {
@@ -142,8 +130,7 @@ void RunControl::runningTick() {
         double tc = device_.GetTime();
         const double t = static_cast<double>(CycleCount) * options_.CycleTime + tc;
         SignalSum += device_.PMTGetCurrent();
-        if (potentiostat)
-            CurrentSum += device_.EcellGetCurrent();
+        if (potentiostat) CurrentSum += device_.EcellGetCurrent();
         ++SampleCount;
 
         if (reachedTime(t, NextPointTime)) {
@@ -153,8 +140,7 @@ void RunControl::runningTick() {
             // A cycle that ran past its end until this point sets the run time back by the
             // excess; the tick's start moves back with it, so the tick still lasts its
             // 0.105 s instead of holding the acquisition until the time has caught up.
-            if (CycleCount != cycles)
-                t0 -= tcBefore - options_.CycleTime;
+            if (CycleCount != cycles) t0 -= tcBefore - options_.CycleTime;
         }
 
         if (stopDue()) {
@@ -178,12 +164,9 @@ void RunControl::runningTick() {
             device_.PumpRun(p.Pump.Speeds[static_cast<std::size_t>(step)]);
         }
 
-        if (t - t0 >= kTickSeconds)
-            return;
-        if (WallClock && WallClock() - wallStart >= kTickWallLimitSeconds)
-            return;
-        if (CommandWaiting && CommandWaiting->load(std::memory_order_relaxed))
-            return;
+        if (t - t0 >= kTickSeconds) return;
+        if (WallClock && WallClock() - wallStart >= kTickWallLimitSeconds) return;
+        if (CommandWaiting && CommandWaiting->load(std::memory_order_relaxed)) return;
     }
 }
 
@@ -201,12 +184,10 @@ void RunControl::takePoint(double& tc, bool potentiostat) {
     const PotentialSchedule& potential = programs().Potential;
     if (PotentialStep < potential.StepCount - 1) {
         const double end = potential.EndTimes[static_cast<std::size_t>(PotentialStep)];
-        if (end > 0.0 && reachedTime(tc, end))
-            ++PotentialStep;
+        if (end > 0.0 && reachedTime(tc, end)) ++PotentialStep;
     }
     // Sent at every point, changed or not.
-    if (potentiostat)
-        device_.EcellSetPotential(potentialOf(PotentialStep));
+    if (potentiostat) device_.EcellSetPotential(potentialOf(PotentialStep));
 
     RunPoint point;
     point.Time = NextPointTime;
@@ -219,10 +200,10 @@ void RunControl::takePoint(double& tc, bool potentiostat) {
     readout.number = std::to_string(Sizing.Count);
     if (potentiostat) {
         point.Current = SampleCount > 0 ? CurrentSum / SampleCount : 0.0;
-        readout.potentiostat =
-            " Potentiostat: " + text(potentialOf(PotentialStep) * 1000.0, 0) + " mV, " +
-            text(point.Current / scale.CurrentUnitFactor, scale.CurrentDecimals) + " " +
-            scale.CurrentUnitName;
+        readout.potentiostat = " Potentiostat: " + text(potentialOf(PotentialStep) * 1000.0, 0) +
+                               " mV, " +
+                               text(point.Current / scale.CurrentUnitFactor, scale.CurrentDecimals) +
+                               " " + scale.CurrentUnitName;
     }
     point.CurrentStored = Sizing.storesCurrent();
     ++Sizing.Count;
@@ -248,12 +229,10 @@ const Decimal& RunControl::cachedDecimal(DecimalCache& cache, double value) {
 }
 
 bool RunControl::nextPointReaches(DecimalCache& limitCache, double limit) {
-    if (!(limit < std::numeric_limits<double>::infinity()))
-        return false;
+    if (!(limit < std::numeric_limits<double>::infinity())) return false;
     // The decimal sum of the periods is the time NextPointTime sums in doubles.
     const Decimal& exactLimit = cachedDecimal(limitCache, limit);
-    if (const std::optional<int> order = compare(nextPointDecimal_, exactLimit))
-        return *order >= 0;
+    if (const std::optional<int> order = compare(nextPointDecimal_, exactLimit)) return *order >= 0;
     // Sums beyond what decimals hold: the summed steps fall short by a little each.
     return NextPointTime >= limit - options_.Period * 1e-6;
 }

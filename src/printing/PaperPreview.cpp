@@ -32,12 +32,10 @@ PaperPreview paperPreview(const PaperPixels& paper, bool landscape, const std::s
     Ratio h = paper.DpiY > 0 ? Ratio(paper.Height) * inch / Ratio(paper.DpiY) : Ratio(0);
     if (landscape) {
         p.Paper = {16, 50, 16 + 97, 50 + 69};
-        if ((w - h).sign() < 0)
-            std::swap(w, h);
+        if ((w - h).sign() < 0) std::swap(w, h);
     } else {
         p.Paper = {30, 36, 30 + 69, 36 + 97};
-        if ((w - h).sign() > 0)
-            std::swap(w, h);
+        if ((w - h).sign() > 0) std::swap(w, h);
     }
     p.WidthCm = w.value();
     p.HeightCm = h.value();

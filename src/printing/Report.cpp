@@ -38,8 +38,7 @@ Ratio axisLimit(const std::string& text, double unitFactor, double value) {
     const double typed = readNumber(text, &valid);
     if (valid && typed * unitFactor == value) {
         const Ratio r = Ratio::ofText(text) * Ratio::ofDouble(unitFactor);
-        if (r.exact())
-            return r;
+        if (r.exact()) return r;
     }
     return Ratio::ofDouble(value);
 }
@@ -61,36 +60,31 @@ bool drawableAxis(const ReportGeometry& g, double cycle) {
 }
 
 // Lines at t = cycle, 2 x cycle, ... while t < xMax.
-void cycleLinesBelow(Canvas& canvas, const ReportGeometry& g, double cycle, double xMax, int top,
-                     int bottom) {
-    if (!drawableAxis(g, cycle))
-        return;
+void cycleLinesBelow(Canvas& canvas, const ReportGeometry& g, double cycle, double xMax,
+                     int top, int bottom) {
+    if (!drawableAxis(g, cycle)) return;
     std::int64_t starts = cycleStarts(cycle, xMax); // 0, cycle, ... up to xMax
-    if (starts == 0)
-        return;
+    if (starts == 0) return;
     const double lastStart = static_cast<double>(starts - 1) * cycle;
-    if (sameDecimal(lastStart, xMax))
-        --starts; // xMax itself is a multiple: it is not below xMax
+    if (sameDecimal(lastStart, xMax)) --starts; // xMax itself is a multiple: it is not below xMax
     const std::int64_t lines = starts - 1;
-    if (lines <= 0)
-        return;
+    if (lines <= 0) return;
     // Drawn as the lines up to the first multiple at or past the axis's end, which is then
     // the last one below xMax.
     drawCycleLines(canvas, pageAxis(g, static_cast<double>(lines) * cycle), cycle, top, bottom);
 }
 
 // Lines at t = cycle, 2 x cycle, ... up to the first at or past xMax.
-void cycleLinesThrough(Canvas& canvas, const ReportGeometry& g, double cycle, double xMax, int top,
-                       int bottom) {
-    if (!drawableAxis(g, cycle))
-        return;
+void cycleLinesThrough(Canvas& canvas, const ReportGeometry& g, double cycle, double xMax,
+                       int top, int bottom) {
+    if (!drawableAxis(g, cycle)) return;
     drawCycleLines(canvas, pageAxis(g, xMax), cycle, top, bottom);
 }
 
 // Each run of trace points in one pixel column becomes its first, lowest, highest and last
 // point: with round pen ends that covers what the whole run covers, at any pen width.
 class ColumnReducer {
-  public:
+public:
     explicit ColumnReducer(std::vector<Point>& out) : out_(out) {}
     void add(int x, int y) {
         if (open_ && x == x_) [[likely]] {
@@ -105,17 +99,15 @@ class ColumnReducer {
         first_ = lo_ = hi_ = last_ = y;
     }
     void flush() {
-        if (!open_)
-            return;
+        if (!open_) return;
         for (int y : {first_, lo_, hi_, last_}) {
             const Point p{x_, y};
-            if (out_.empty() || !(out_.back() == p))
-                out_.push_back(p);
+            if (out_.empty() || !(out_.back() == p)) out_.push_back(p);
         }
         open_ = false;
     }
 
-  private:
+private:
     std::vector<Point>& out_;
     bool open_ = false;
     int x_ = 0, first_ = 0, lo_ = 0, hi_ = 0, last_ = 0;
@@ -123,20 +115,19 @@ class ColumnReducer {
 
 // The first point index at which rnd(i x 100 / count) exceeds `percent`.
 std::int64_t nextPercentAt(int percent, std::int64_t count) {
-    if (percent < 0)
-        return 0;
+    if (percent < 0) return 0;
     // rnd(i x 100 / count) >= percent + 1 first holds near (percent + 0.5) x count / 100.
     std::int64_t i = ((2 * static_cast<std::int64_t>(percent) + 1) * count) / 200;
-    auto at = [count](std::int64_t k) { return (Ratio(k) * Ratio(100) / Ratio(count)).rounded(); };
-    while (i > 0 && at(i - 1) > percent)
-        --i;
-    while (at(i) <= percent)
-        ++i;
+    auto at = [count](std::int64_t k) {
+        return (Ratio(k) * Ratio(100) / Ratio(count)).rounded();
+    };
+    while (i > 0 && at(i - 1) > percent) --i;
+    while (at(i) <= percent) ++i;
     return i;
 }
 
 class ReportPainter {
-  public:
+public:
     ReportPainter(Canvas& canvas, const PageSetup& setup, const ReportContent& content,
                   const ReportGeometry& g, ReportProgress* progress)
         : c_(canvas), s_(setup), d_(content), g_(g), progress_(progress) {
@@ -148,16 +139,12 @@ class ReportPainter {
     void draw() {
         c_.setFont(s_.Font);
         h_ = c_.textExtent("Xg").cy;
-        if (s_.DataGraph)
-            signalPlot();
-        if (s_.ValveGraph)
-            valveGraph();
-        if (s_.InfoText)
-            infoText();
+        if (s_.DataGraph) signalPlot();
+        if (s_.ValveGraph) valveGraph();
+        if (s_.InfoText) infoText();
         if (s_.ValveText) {
             status("valve text");
-            for (const std::string& line : d_.ValveProgramLines)
-                printLine(line);
+            for (const std::string& line : d_.ValveProgramLines) printLine(line);
             printLine({});
         } else if (s_.ValveGraph) {
             c_.textOut(g_.L, textY_,
@@ -166,10 +153,9 @@ class ReportPainter {
         status("ready");
     }
 
-  private:
+private:
     void status(std::string_view text) {
-        if (progress_)
-            progress_->status(text);
+        if (progress_) progress_->status(text);
     }
 
     void framePen(PenStyle style) {
@@ -222,8 +208,7 @@ class ReportPainter {
     // this the right and bottom edges would vanish there.
     void frameOnTop(int top, int bottom) {
         const int right = g_.PW - g_.R;
-        if (right <= g_.L || bottom <= top)
-            return;
+        if (right <= g_.L || bottom <= top) return;
         framePen(PenStyle::Solid);
         c_.moveTo(g_.L, top);
         c_.lineTo(right - 1, top);
@@ -236,23 +221,20 @@ class ReportPainter {
     int zeroRow() const {
         const Ratio ymax = axisLimit(d_.YMaxText, d_.YUnitFactor, d_.YMax);
         const Ratio ymin = axisLimit(d_.YMinText, d_.YUnitFactor, d_.YMin);
-        if ((ymax * ymin).sign() >= 0)
-            return INT_MIN;
+        if ((ymax * ymin).sign() >= 0) return INT_MIN;
         const Ratio q = Ratio(10) * ymax / (ymax - ymin);
         const Ratio rows = q * Ratio(g_.PH - g_.T - g_.B) / Ratio(20);
-        return g_.G + static_cast<int>(
-                          std::clamp<std::int64_t>(rows.rounded(), -kMarginLimit, kMarginLimit));
+        return g_.G + static_cast<int>(std::clamp<std::int64_t>(rows.rounded(), -kMarginLimit,
+                                                                kMarginLimit));
     }
 
     void signalTrace() {
-        if (!d_.Points)
-            return;
+        if (!d_.Points) return;
         const PointStore& p = *d_.Points;
-        const std::int64_t count =
-            std::min<std::int64_t>({d_.Count, static_cast<std::int64_t>(p.Times.size()),
-                                    static_cast<std::int64_t>(p.Signals.size())});
-        if (count <= 0)
-            return;
+        const std::int64_t count = std::min<std::int64_t>(
+            {d_.Count, static_cast<std::int64_t>(p.Times.size()),
+             static_cast<std::int64_t>(p.Signals.size())});
+        if (count <= 0) return;
         const double* times = p.Times.data();
         const double* signals = p.Signals.data();
         const double f = d_.DampingFactor, keep = 1.0 - f, zero = d_.ZeroLine;
@@ -267,9 +249,9 @@ class ReportPainter {
         while (i < count) {
             const std::int64_t next = std::min(nextPercentAt(percent, count), count);
             if (i >= next) {
-                percent = static_cast<int>((Ratio(i) * Ratio(100) / Ratio(count)).rounded());
-                if (progress_)
-                    progress_->position(percent);
+                percent = static_cast<int>(
+                    (Ratio(i) * Ratio(100) / Ratio(count)).rounded());
+                if (progress_) progress_->position(percent);
                 continue;
             }
             for (; i < next; ++i) {
@@ -292,8 +274,7 @@ class ReportPainter {
         const ValveLanes& lanes = d_.Lanes;
         auto hasLane = [&](std::size_t v) { return program && lanes.Shown && lanes.Used[v]; };
         for (std::size_t v = 0; v < kValveCount; ++v) {
-            if (!hasLane(v))
-                continue;
+            if (!hasLane(v)) continue;
             textY_ = g_.V0 + lanes.laneIndex(static_cast<int>(v)) * g_.I;
             c_.moveTo(g_.L, textY_);
             c_.lineTo(right, textY_);
@@ -306,8 +287,7 @@ class ReportPainter {
         c_.setPenStyle(PenStyle::Solid);
         const int a = static_cast<int>((Ratio(4) * Ratio(g_.I) / Ratio(10)).rounded());
         for (std::size_t v = 0; v < kValveCount; ++v) {
-            if (!hasLane(v))
-                continue;
+            if (!hasLane(v)) continue;
             const int lane = lanes.laneIndex(static_cast<int>(v));
             const int yv =
                 static_cast<int>((Ratio(10 * lane + 6) * Ratio(g_.I) / Ratio(10)).rounded()) +
@@ -327,8 +307,7 @@ class ReportPainter {
     // which sets the same pixels as the cycles drawn one by one.
     void valveWave(const std::vector<TraceVertex>& v) {
         const double cycle = d_.CycleTime;
-        if (v.empty() || !drawableAxis(g_, cycle))
-            return;
+        if (v.empty() || !drawableAxis(g_, cycle)) return;
         const TimeAxis axis = pageAxis(g_, d_.XMax);
         const std::int64_t cycles = cycleStarts(cycle, d_.XMax);
         const double corners = static_cast<double>(cycles) * static_cast<double>(v.size());
@@ -360,8 +339,7 @@ class ReportPainter {
         c_.setFont(s_.Font);
         textY_ = y + h_;
 
-        for (const std::string& line : d_.Description)
-            printLine(line);
+        for (const std::string& line : d_.Description) printLine(line);
         printLine({});
         printLine("File: " + fileNameOf(d_.FileName));
         printLine("Measurement period: " + d_.Period + " " + d_.PeriodUnit);
@@ -394,13 +372,9 @@ class ReportPainter {
 
 } // namespace
 
-int ReportGeometry::x(double t) const {
-    return pixelWithin((t - XMin) * Sx, kPageLimit) + L;
-}
+int ReportGeometry::x(double t) const { return pixelWithin((t - XMin) * Sx, kPageLimit) + L; }
 
-int ReportGeometry::y(double v) const {
-    return G + pixelWithin((YMax - v) * Sy, kPageLimit);
-}
+int ReportGeometry::y(double v) const { return G + pixelWithin((YMax - v) * Sy, kPageLimit); }
 
 ReportGeometry reportGeometry(const PrinterPage& page, const PageSetup& setup,
                               const ReportContent& content) {
@@ -427,13 +401,13 @@ ReportGeometry reportGeometry(const PrinterPage& page, const PageSetup& setup,
     return g;
 }
 
-std::vector<int> reportGridRows(const ReportGeometry& g, const ReportContent& content, int height) {
+std::vector<int> reportGridRows(const ReportGeometry& g, const ReportContent& content,
+                                int height) {
     std::vector<int> rows;
     const Ratio ymax = axisLimit(content.YMaxText, content.YUnitFactor, content.YMax);
     const Ratio ymin = axisLimit(content.YMinText, content.YUnitFactor, content.YMin);
     const Ratio span = ymax - ymin;
-    if (span.sign() == 0)
-        return rows;
+    if (span.sign() == 0) return rows;
     // Each line lies o tenths of the span below YMax, o growing by one from the first line
     // while the line stays above YMin (o < 10). Without zero inside the axis the first
     // line is a tenth below YMax; with it, the lines fall on tenths counted from zero.
@@ -441,8 +415,7 @@ std::vector<int> reportGridRows(const ReportGeometry& g, const ReportContent& co
     if ((ymax * ymin).sign() < 0) {
         const Ratio q = Ratio(10) * ymax / span; // YMax in tenths of the span
         const Ratio f = q.fraction();
-        if (f.sign() != 0)
-            o = f;
+        if (f.sign() != 0) o = f;
     }
     const Ratio perTenth = Ratio(height) / Ratio(20);
     do {
@@ -455,8 +428,7 @@ std::vector<int> reportGridRows(const ReportGeometry& g, const ReportContent& co
 
 std::string valveLegend(const ValveProgram& program, const ValveLanes& lanes) {
     std::string legend = "Valves:";
-    if (!lanes.Shown)
-        return legend;
+    if (!lanes.Shown) return legend;
     for (int lane = 0; lane < program.LaneCount; ++lane) {
         for (std::size_t v = 0; v < kValveCount; ++v) {
             if (lanes.Used[v] && lanes.laneIndex(static_cast<int>(v)) == lane)

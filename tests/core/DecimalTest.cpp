@@ -12,45 +12,15 @@ using namespace varentis;
 
 namespace {
 
-Decimal typed(const char* text) {
-    return readDecimal(text).Number;
-}
+Decimal typed(const char* text) { return readDecimal(text).Number; }
 
 TEST(Decimal, ReadsTheSameNumbersAsReadNumber) {
-    const char* texts[] = {"100",
-                           "  -2.5",
-                           "+7",
-                           "1e-9",
-                           "1.5E+3",
-                           ".5",
-                           "3.",
-                           "0.1",
-                           "",
-                           "   ",
-                           "-",
-                           "abc",
-                           "12abc",
-                           "1,5",
-                           "1e",
-                           "1e999",
-                           "-1e999",
-                           "nan",
-                           "inf",
-                           "0x10",
-                           "5 ",
-                           ".",
-                           "--1",
-                           "-0",
-                           "0.000",
-                           "1e-320",
-                           "1e22",
-                           "1e23",
-                           "0.1e1",
-                           "4.9e-324",
-                           "1234.5678e-2",
-                           "9007199254740993",
-                           "0.30000000000000004",
-                           "123456789012345678901234567890"};
+    const char* texts[] = {"100",   "  -2.5", "+7",     "1e-9",  "1.5E+3", ".5",   "3.",
+                           "0.1",   "",       "   ",    "-",     "abc",    "12abc", "1,5",
+                           "1e",    "1e999",  "-1e999", "nan",   "inf",    "0x10",  "5 ",
+                           ".",     "--1",    "-0",     "0.000", "1e-320", "1e22",  "1e23",
+                           "0.1e1", "4.9e-324", "1234.5678e-2", "9007199254740993",
+                           "0.30000000000000004", "123456789012345678901234567890"};
     for (const char* t : texts) {
         bool valid = false;
         const double expected = readNumber(t, &valid);
@@ -66,8 +36,9 @@ TEST(Decimal, HoldsTypedNumbersExactly) {
         const char* text;
         long long digits;
         int exponent;
-    } cases[] = {{"0.1", 1, -1}, {"-2.50", -250, -2}, {"1e-9", 1, -9},      {"1.5E+3", 15, 2},
-                 {"007", 7, 0},  {"0.000", 0, 0},     {"12.34e1", 1234, -1}};
+    } cases[] = {{"0.1", 1, -1},       {"-2.50", -250, -2}, {"1e-9", 1, -9},
+                 {"1.5E+3", 15, 2},    {"007", 7, 0},       {"0.000", 0, 0},
+                 {"12.34e1", 1234, -1}};
     for (const auto& c : cases) {
         const Decimal d = readDecimal(c.text).Number;
         EXPECT_TRUE(d.Exact) << c.text;
@@ -86,8 +57,7 @@ TEST(Decimal, SumsCompareAsDecimals) {
     EXPECT_EQ(decimalToDouble(c.Digits, c.Exponent), 0.3);
     EXPECT_NE(0.1 + 0.2, 0.3); // what doubles alone would give
     Decimal sum;
-    for (int i = 0; i < 5000; ++i)
-        sum = add(sum, a);
+    for (int i = 0; i < 5000; ++i) sum = add(sum, a);
     EXPECT_EQ(decimalToDouble(sum.Digits, sum.Exponent), 500.0);
     // Beyond the digits held, the sum says so.
     EXPECT_FALSE(add(readDecimal("1e40").Number, readDecimal("1e-40").Number).Exact);
@@ -208,29 +178,22 @@ Exact exactOf(const char* text) {
             fraction = true;
         else {
             e.num = e.num * 10 + (*p - '0');
-            if (fraction)
-                e.den *= 10;
+            if (fraction) e.den *= 10;
         }
     }
-    if (negative)
-        e.num = -e.num;
+    if (negative) e.num = -e.num;
     return e;
 }
 
 // num / den to an integer the schoolbook way: floor, then the doubled rest against den.
 Int128 referenceRounded(Int128 num, Int128 den, Rounding mode) {
     Int128 q = num / den, r = num % den;
-    if (r < 0)
-        q -= 1, r += den;
-    if (mode == Rounding::TowardZero)
-        return (num < 0 && r != 0) ? q + 1 : q;
+    if (r < 0) q -= 1, r += den;
+    if (mode == Rounding::TowardZero) return (num < 0 && r != 0) ? q + 1 : q;
     const Int128 twice = 2 * r;
-    if (twice > den)
-        return q + 1;
-    if (twice < den)
-        return q;
-    if (mode == Rounding::HalfEven)
-        return q % 2 == 0 ? q : q + 1;
+    if (twice > den) return q + 1;
+    if (twice < den) return q;
+    if (mode == Rounding::HalfEven) return q % 2 == 0 ? q : q + 1;
     return num < 0 ? q : q + 1; // away from zero
 }
 
@@ -290,8 +253,7 @@ TEST(Decimal, ADoubleStandsForTheDecimalWithinTheOneTolerance) {
         {-2.5e-10, -2.5e-10},          {1.0 / 3.0, 0.333333333333333}, {0.0, 0.0},
         {HUGE_VAL, HUGE_VAL},
     };
-    for (const auto& c : snaps)
-        EXPECT_EQ(snappedToDecimal(c.value), c.snapped) << c.value;
+    for (const auto& c : snaps) EXPECT_EQ(snappedToDecimal(c.value), c.snapped) << c.value;
     EXPECT_TRUE(std::isnan(snappedToDecimal(std::nan(""))));
 
     const struct {
@@ -308,8 +270,7 @@ TEST(Decimal, ADoubleStandsForTheDecimalWithinTheOneTolerance) {
         {0.0, -0.0, true},
         {1e-300, 0.0, false},
     };
-    for (const auto& c : pairs)
-        EXPECT_EQ(sameDecimal(c.a, c.b), c.same) << c.a << " " << c.b;
+    for (const auto& c : pairs) EXPECT_EQ(sameDecimal(c.a, c.b), c.same) << c.a << " " << c.b;
 }
 
 } // namespace

@@ -13,33 +13,26 @@ TEST(Ratio, RoundsAsTheTypedDecimalsWould) {
         char op;
         std::int64_t rounded, truncated;
     } cases[] = {
-        {"1.1", "15", '*', 16, 16},    // 16.5: the double 16.500000000000004 gives 17
-        {"1.1", "5", '*', 6, 5},       // 5.5 up to the even 6
-        {"50", "2.55", '*', 128, 127}, // 127.5: the double 127.49999999999999 gives 127
-        {"127", "0.05", '*', 6, 6},    // 6.35
-        {"6.35", "2.54", '/', 2, 2},   // 2.5 down to the even 2
-        {"-2.5", "1", '*', -2, -2},    // negative halves go to the even one too
-        {"-3.5", "1", '*', -4, -3},    {"0.3", "0.1", '/', 3, 3}, // 2.9999999999999996 in doubles
-        {"0.7", "0.1", '-', 1, 0},                                // 0.6
-        {"0.1", "0.2", '+', 0, 0},                                // 0.3
-        {"abc", "7", '*', 0, 0}, // not a number: 0, as the fields read it
+        {"1.1", "15", '*', 16, 16},       // 16.5: the double 16.500000000000004 gives 17
+        {"1.1", "5", '*', 6, 5},          // 5.5 up to the even 6
+        {"50", "2.55", '*', 128, 127},    // 127.5: the double 127.49999999999999 gives 127
+        {"127", "0.05", '*', 6, 6},       // 6.35
+        {"6.35", "2.54", '/', 2, 2},      // 2.5 down to the even 2
+        {"-2.5", "1", '*', -2, -2},       // negative halves go to the even one too
+        {"-3.5", "1", '*', -4, -3},
+        {"0.3", "0.1", '/', 3, 3},        // 2.9999999999999996 in doubles
+        {"0.7", "0.1", '-', 1, 0},        // 0.6
+        {"0.1", "0.2", '+', 0, 0},        // 0.3
+        {"abc", "7", '*', 0, 0},          // not a number: 0, as the fields read it
     };
     for (const auto& c : cases) {
         const Ratio a = Ratio::ofText(c.a), b = Ratio::ofText(c.b);
         Ratio r;
         switch (c.op) {
-        case '*':
-            r = a * b;
-            break;
-        case '/':
-            r = a / b;
-            break;
-        case '+':
-            r = a + b;
-            break;
-        default:
-            r = a - b;
-            break;
+        case '*': r = a * b; break;
+        case '/': r = a / b; break;
+        case '+': r = a + b; break;
+        default: r = a - b; break;
         }
         EXPECT_TRUE(r.exact()) << c.a << c.op << c.b;
         EXPECT_EQ(r.rounded(), c.rounded) << c.a << c.op << c.b;

@@ -58,8 +58,7 @@ TEST(Zoom, OnlyADragRightAndDownZooms) {
         {"only down", {10, 20, 10, 40}, false},
         {"one pixel each way", {10, 20, 11, 21}, true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(zoomsIn(c.band), c.zooms) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(zoomsIn(c.band), c.zooms) << c.what;
 }
 
 TEST(Zoom, AxisTextsFromTheBandWithTheDecimalsOfTheScale) {
@@ -73,52 +72,22 @@ TEST(Zoom, AxisTextsFromTheBandWithTheDecimalsOfTheScale) {
     };
     const Case cases[] = {
         // 6 px per s and 4 px per nA; time with XDecimals (2) + 1, signal with YDecimals (2).
-        {"default axes",
-         {},
-         W,
-         H,
-         {60, 40, 300, 200},
-         300,
-         200,
+        {"default axes", {}, W, H, {60, 40, 300, 200}, 300, 200,
          {"10.000", "50.000", "50.00", "90.00"}},
         // The limits come from the start corner and the point of release.
-        {"release beyond the last move",
-         {},
-         W,
-         H,
-         {60, 40, 300, 200},
-         360,
-         240,
+        {"release beyond the last move", {}, W, H, {60, 40, 300, 200}, 360, 240,
          {"10.000", "60.000", "40.00", "90.00"}},
         // 0.0625 min exactly (1 px = 3.75 s): the unit conversion must not push it to
         // 0.06250000000000001, which prints with its last digit rounded up.
-        {"exact half in minutes",
-         {"0", "100", 1},
-         1600,
-         H,
-         {1, 0, 2, 1},
-         2,
-         1,
+        {"exact half in minutes", {"0", "100", 1}, 1600, H, {1, 0, 2, 1}, 2, 1,
          {text(0.0625, 3), text(0.125, 3), "99.75", "100.00"}},
         // 0 .. 10 nA on 400 px: 0.025 nA per pixel, YDecimals 3.
         // 0 .. 10 s: XDecimals 3, so four decimals.
-        {"small signal axis",
-         {"0", "10", 0, "0", "10", 1},
-         W,
-         H,
-         {0, 10, 60, 390},
-         60,
-         390,
+        {"small signal axis", {"0", "10", 0, "0", "10", 1}, W, H, {0, 10, 60, 390}, 60, 390,
          {"0.0000", "1.0000", "0.250", "9.750"}},
         // An axis around zero in uA, time in hours (XDecimals 4).
-        {"negative limits",
-         {"-1", "1", 2, "-5", "5", 2},
-         400,
-         200,
-         {100, 50, 300, 150},
-         300,
-         150,
-         {"-0.50000", "0.50000", "-2.500", "2.500"}},
+        {"negative limits", {"-1", "1", 2, "-5", "5", 2}, 400, 200, {100, 50, 300, 150}, 300,
+         150, {"-0.50000", "0.50000", "-2.500", "2.500"}},
     };
     for (const Case& c : cases) {
         const GraphScale s = scaleFor(c.axes, c.width, c.height);
@@ -129,7 +98,7 @@ TEST(Zoom, AxisTextsFromTheBandWithTheDecimalsOfTheScale) {
 
 TEST(Zoom, PixelReadoutsUseTheAxisUnits) {
     const GraphScale s = scaleFor({"0", "3", 1, "0", "10", 1}); // 0 .. 3 min, 0 .. 10 nA
-    EXPECT_EQ(timeAtPixelText(s, 300), "1.5000");               // 1.5 min, XDecimals 3 + 1
+    EXPECT_EQ(timeAtPixelText(s, 300), "1.5000"); // 1.5 min, XDecimals 3 + 1
     EXPECT_EQ(signalAtPixelText(s, H, 100), "7.500");
     EXPECT_DOUBLE_EQ(timeAtPixel(s, 0), 0.0);
     EXPECT_DOUBLE_EQ(signalAtPixel(s, H, H), 0.0);
@@ -139,8 +108,7 @@ TEST(Zoom, PixelReadoutsUseTheAxisUnits) {
 
 std::vector<double> evenTimes(int count, double step) {
     std::vector<double> t;
-    for (int i = 0; i < count; ++i)
-        t.push_back(i * step);
+    for (int i = 0; i < count; ++i) t.push_back(i * step);
     return t;
 }
 
@@ -151,12 +119,13 @@ TEST(NearestPoint, PicksTheNearestStoredPoint) {
         int expected;
     };
     const Case cases[] = {
-        {-5.0, 0}, // before the first point
-        {0.0, 0},  {0.2, 0}, {2.0, 2}, {2.4, 2}, {2.6, 3},  {4.51, 5},
-        {4.49, 4}, {8.0, 8}, {8.7, 9}, {9.0, 9}, {50.0, 9}, // after the last point
+        {-5.0, 0},  // before the first point
+        {0.0, 0},   {0.2, 0},
+        {2.0, 2},   {2.4, 2}, {2.6, 3}, {4.51, 5}, {4.49, 4},
+        {8.0, 8},   {8.7, 9},
+        {9.0, 9},   {50.0, 9}, // after the last point
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(nearestPointIndex(t, c.at), c.expected) << c.at;
+    for (const Case& c : cases) EXPECT_EQ(nearestPointIndex(t, c.at), c.expected) << c.at;
 }
 
 TEST(NearestPoint, TheFirstPointsAndTheLastAreCorrectedToo) {
@@ -169,8 +138,7 @@ TEST(NearestPoint, TheFirstPointsAndTheLastAreCorrectedToo) {
         int expected;
     };
     const Case cases[] = {{0.2, 0}, {0.8, 1}, {1.0, 1}, {2.0, 2}, {1.4, 1}, {8.3, 8}, {8.7, 9}};
-    for (const Case& c : cases)
-        EXPECT_EQ(nearestPointIndex(t, c.at), c.expected) << c.at;
+    for (const Case& c : cases) EXPECT_EQ(nearestPointIndex(t, c.at), c.expected) << c.at;
     const std::vector<double> uneven{0.0, 10.0, 11.0, 12.0, 13.0, 14.0, 24.0};
     EXPECT_EQ(nearestPointIndex(uneven, 3.0), 0);
     EXPECT_EQ(nearestPointIndex(uneven, 12.4), 3);
@@ -196,8 +164,7 @@ TEST(NearestPoint, NeverAsksOutsideTheStoreAndFindsTheNearest) {
             ASSERT_GE(i, 0);
             ASSERT_LT(i, count);
             double best = std::numeric_limits<double>::infinity();
-            for (double v : t)
-                best = std::min(best, std::fabs(v - at));
+            for (double v : t) best = std::min(best, std::fabs(v - at));
             ASSERT_EQ(std::fabs(t[static_cast<std::size_t>(i)] - at), best)
                 << "count " << count << " at " << at << " picked " << i;
         }
@@ -318,8 +285,7 @@ TEST(FocusRect, FourEdgesThatShareNoPixelInvertingDots) {
             EXPECT_EQ(call.penStyle, PenStyle::Dotted);
         }
     }
-    for (const auto& seg : canvas.segments())
-        lines.emplace_back(seg.from, seg.to);
+    for (const auto& seg : canvas.segments()) lines.emplace_back(seg.from, seg.to);
     const std::vector<std::pair<Point, Point>> expected{
         {{10, 20}, {14, 20}}, {{14, 23}, {10, 23}}, {{10, 22}, {10, 21}}, {{14, 21}, {14, 22}}};
     EXPECT_EQ(lines, expected);
@@ -347,8 +313,7 @@ QImage picture() {
 int changedPixels(const QImage& a, const QImage& b) {
     int n = 0;
     for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            n += a.pixel(x, y) != b.pixel(x, y);
+        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
     return n;
 }
 

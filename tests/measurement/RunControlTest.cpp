@@ -18,7 +18,7 @@ namespace {
 
 // What the window would show, recorded; the points go into a store as the window's do.
 class FakeView : public RunView {
-  public:
+public:
     RunState shown = RunState::Stopped;
     int stateReports = 0;
     PointStore store;
@@ -37,8 +37,7 @@ class FakeView : public RunView {
         store.Capacity = p.Capacity;
         store.CurrentsLength = p.CurrentsLength;
         readouts.push_back(p.Readout);
-        if (!p.Readout.potentiostat.empty())
-            panel9 = p.Readout.potentiostat;
+        if (!p.Readout.potentiostat.empty()) panel9 = p.Readout.potentiostat;
         drawnTimes.push_back(p.Time);
         drawnCurrents.push_back(p.Current);
     }
@@ -54,7 +53,7 @@ SimOptions virtualSim() {
 }
 
 class RunControlTest : public ::testing::Test {
-  protected:
+protected:
     RunControlTest() : sim(virtualSim()), dev(sim), run(dev, view) {
         test::calibrateNeutrally(dev);
         // The run's own busy-loop bound follows model time, so ticks are deterministic.
@@ -75,8 +74,9 @@ class RunControlTest : public ::testing::Test {
         sim.advanceSeconds(0.005);
     }
     void ticksUntil(double nextPointTime, int limit = 100000) {
-        for (int i = 0;
-             i < limit && run.State == RunState::Running && run.NextPointTime < nextPointTime; ++i)
+        for (int i = 0; i < limit && run.State == RunState::Running &&
+                        run.NextPointTime < nextPointTime;
+             ++i)
             tick();
     }
     // A new run as the window starts it: the store sized from the time axis, then the
@@ -168,8 +168,7 @@ TEST_F(RunControlTest, OneSecondPeriodWrapsTheCycleWithThePointAtThirtySeconds) 
     start(1.0, 30.0);
     ticksUntil(31.0);
     ASSERT_GE(store.Count, 31);
-    for (int i = 0; i < store.Count; ++i)
-        EXPECT_DOUBLE_EQ(store.Times[i], i * 1.0);
+    for (int i = 0; i < store.Count; ++i) EXPECT_DOUBLE_EQ(store.Times[i], i * 1.0);
     EXPECT_EQ(run.CycleCount, 1u);
     // The cycle restarted: step 0 of the valves applied again and the pump back at step 0.
     EXPECT_EQ(run.PumpStep, 0);
@@ -238,9 +237,9 @@ TEST_F(RunControlTest, MaxTimeStopCountsThePointsAsDecimalsWould) {
         int points;
         double last; // s
     } cases[] = {
-        {"100", 1.0, "100", 0.001, 1000, 99.9}, {"10", 1.0, "100", 0.001, 100, 9.9},
-        {"1.5", 60.0, "300", 0.001, 300, 89.7}, {"0.01", 3600.0, "1.2", 1.0, 30, 34.8},
-        {"3", 1.0, "0.3", 1.0, 10, 2.7},        {"10.05", 1.0, "100", 0.001, 101, 10.0},
+        {"100", 1.0, "100", 0.001, 1000, 99.9},  {"10", 1.0, "100", 0.001, 100, 9.9},
+        {"1.5", 60.0, "300", 0.001, 300, 89.7},  {"0.01", 3600.0, "1.2", 1.0, 30, 34.8},
+        {"3", 1.0, "0.3", 1.0, 10, 2.7},         {"10.05", 1.0, "100", 0.001, 101, 10.0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("X max ") + c.xMax + ", period " + c.period);
@@ -274,8 +273,7 @@ TEST_F(RunControlTest, ShortPeriodTakesSeveralPointsPerTick) {
     const int perTick = store.Count - afterTwo;
     EXPECT_GE(perTick, 9);
     EXPECT_LE(perTick, 12);
-    for (int i = 0; i < store.Count; ++i)
-        EXPECT_NEAR(store.Times[i], i * 0.01, 1e-12);
+    for (int i = 0; i < store.Count; ++i) EXPECT_NEAR(store.Times[i], i * 0.01, 1e-12);
 }
 
 TEST_F(RunControlTest, PauseDoesNotCountAsMeasurementTime) {
@@ -285,8 +283,7 @@ TEST_F(RunControlTest, PauseDoesNotCountAsMeasurementTime) {
     run.pause();
     const int before = store.Count;
     const double last = store.Times.back();
-    for (int i = 0; i < 272; ++i)
-        tick(); // ~30 s of pause
+    for (int i = 0; i < 272; ++i) tick(); // ~30 s of pause
     EXPECT_EQ(store.Count, before) << "no points while paused";
     EXPECT_FALSE(view.liveText.empty()) << "live reading shown while paused";
     run.resume(options);
@@ -317,8 +314,7 @@ TEST_F(RunControlTest, WithoutThePotentiostatNoCurrentsAreStored) {
     ticksUntil(1.0);
     EXPECT_TRUE(store.Currents.empty());
     EXPECT_EQ(view.panel9, "untouched");
-    for (double c : view.drawnCurrents)
-        EXPECT_EQ(c, 0.0);
+    for (double c : view.drawnCurrents) EXPECT_EQ(c, 0.0);
 }
 
 TEST_F(RunControlTest, WithThePotentiostatCurrentsAndPanel9AreWritten) {
@@ -333,8 +329,8 @@ TEST_F(RunControlTest, WithThePotentiostatCurrentsAndPanel9AreWritten) {
     for (int i = 1; i < store.Count; ++i)
         EXPECT_NEAR(store.Currents[i], expected, 0.05 * expected) << "point " << i;
     EXPECT_EQ(view.drawnCurrents.back(), store.Currents[store.Count - 1]);
-    EXPECT_EQ(view.panel9,
-              " Potentiostat: 250 mV, " + text(store.Currents[store.Count - 1] / 1e-12, 3) + " pA");
+    EXPECT_EQ(view.panel9, " Potentiostat: 250 mV, " +
+                               text(store.Currents[store.Count - 1] / 1e-12, 3) + " pA");
 }
 
 // The potential codes written to the converter, in order: 0x94 then 0x95 make one code.
@@ -342,8 +338,7 @@ std::vector<int> potentialCodes(const std::vector<RegisterWrite>& writes) {
     std::vector<int> codes;
     int high = -1;
     for (const RegisterWrite& w : writes) {
-        if (w.address == 0x94)
-            high = w.value;
+        if (w.address == 0x94) high = w.value;
         if (w.address == 0x95 && high >= 0) {
             codes.push_back(high * 256 + w.value);
             high = -1;
@@ -383,18 +378,14 @@ TEST_F(RunControlTest, CellIsSwitchedOnAfterTheTimerAndOffAfterTheDetector) {
     std::vector<RegisterWrite> w = sim.registerWrites();
     ASSERT_GE(w.size(), 7u);
     const std::vector<RegisterWrite> tail(w.end() - 7, w.end());
-    EXPECT_EQ(tail, (std::vector<RegisterWrite>{{0x85, 0},
-                                                {0x86, 0},
-                                                {0x74, 0x87},
-                                                {0x96, 10},
-                                                {0x94, 0x06},
-                                                {0x95, 0xCD},
-                                                {0x74, 0x87}}));
+    EXPECT_EQ(tail, (std::vector<RegisterWrite>{{0x85, 0}, {0x86, 0}, {0x74, 0x87}, {0x96, 10},
+                                                {0x94, 0x06}, {0x95, 0xCD}, {0x74, 0x87}}));
     sim.advanceSeconds(0.11);
     tick();
     sim.clearRecord();
     run.stop();
-    EXPECT_EQ(sim.registerWrites(), (std::vector<RegisterWrite>{{0xA2, 0}, {0x74, 0}, {0x81, 0}}));
+    EXPECT_EQ(sim.registerWrites(),
+              (std::vector<RegisterWrite>{{0xA2, 0}, {0x74, 0}, {0x81, 0}}));
     EXPECT_FALSE(sim.ecellCellOn());
 }
 
@@ -404,14 +395,11 @@ TEST_F(RunControlTest, EveryPassReadsTheCellCurrentOnce) {
     sim.setRecordLimit(10'000'000);
     tick();
     int passes = 0, conversions = 0;
-    for (const RegisterWrite& w : sim.registerWrites())
-        conversions += w.address == 0x97;
+    for (const RegisterWrite& w : sim.registerWrites()) conversions += w.address == 0x97;
     std::uint8_t latched = 0;
     for (const PortAccess& a : sim.portAccesses()) {
-        if (a.write && a.port == 0x378)
-            latched = a.value;
-        if (!a.write && a.port == 0x378 && latched == 0x91)
-            ++passes;
+        if (a.write && a.port == 0x378) latched = a.value;
+        if (!a.write && a.port == 0x378 && latched == 0x91) ++passes;
     }
     EXPECT_GT(passes, 100);
     EXPECT_EQ(conversions, passes);
@@ -432,8 +420,7 @@ TEST_F(RunControlTest, UntickedPotentiostatIsNeverAddressed) {
             const bool potentiostat = latched == 0x74 || (latched >= 0x94 && latched <= 0x97);
             potentiostatAccesses += potentiostat;
         }
-        if (a.write && a.port == 0x378)
-            latched = a.value;
+        if (a.write && a.port == 0x378) latched = a.value;
     }
     EXPECT_EQ(potentiostatAccesses, 0);
     EXPECT_EQ(view.panel9, "untouched");
@@ -524,8 +511,8 @@ TEST_P(FaultyInstrumentRun, TicksEndAndStopSwitchesOff) {
     RunControl run(device, view);
     run.WallClock = [&faulty] { return faulty.modelSeconds(); };
     RunOptions options;
-    options.Programs =
-        std::make_shared<RunPrograms>(RunPrograms{{}, {}, parsePotentialProgram("1000(1),0", 2.0)});
+    options.Programs = std::make_shared<RunPrograms>(
+        RunPrograms{{}, {}, parsePotentialProgram("1000(1),0", 2.0)});
     options.CycleTime = 2.0;
     options.Scale.XMax = 10.0;
     const PointSizing sizing = PointSizing::forRun(100, true);
@@ -551,14 +538,10 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultyInstrumentRun,
                                            SimConversionNotFinishing, SimPmtOverRange),
                          [](const auto& param) {
                              switch (param.param) {
-                             case SimTimerNotCounting:
-                                 return std::string("TimerNotCounting");
-                             case SimTimerNotClearing:
-                                 return std::string("TimerNotClearing");
-                             case SimConversionNotFinishing:
-                                 return std::string("ConversionNotFinishing");
-                             default:
-                                 return std::string("PmtOverRange");
+                             case SimTimerNotCounting: return std::string("TimerNotCounting");
+                             case SimTimerNotClearing: return std::string("TimerNotClearing");
+                             case SimConversionNotFinishing: return std::string("ConversionNotFinishing");
+                             default: return std::string("PmtOverRange");
                              }
                          });
 
@@ -607,9 +590,7 @@ struct ExactInstant {
     std::uint64_t cycles;
     double period = 1.0; // s
 };
-void PrintTo(const ExactInstant& c, std::ostream* os) {
-    *os << c.what;
-}
+void PrintTo(const ExactInstant& c, std::ostream* os) { *os << c.what; }
 
 class RunAtAnExactInstant : public RunControlTest,
                             public ::testing::WithParamInterface<ExactInstant> {};
@@ -632,8 +613,7 @@ TEST_P(RunAtAnExactInstant, ThePointTakenThereBelongsToTheNextStep) {
     run.CommandWaiting = &waiting;
     const int before = store.Count;
     run.tick();
-    for (std::uint8_t address : countBytes)
-        sim.scriptRead(address, {});
+    for (std::uint8_t address : countBytes) sim.scriptRead(address, {});
     run.CommandWaiting = nullptr;
 
     ASSERT_EQ(store.Count, before + 1) << c.what;
