@@ -1,0 +1,25 @@
+#pragma once
+
+#include <vector>
+
+namespace varentis {
+
+// One cycle of a stored run: the sample injected at its start and the points it spans.
+struct Injection {
+    int Cycle = 0;          // from 0
+    int First = 0;          // index of its first point
+    int Count = 0;          // points in the cycle
+    double StartTime = 0.0; // s since the run start at which the cycle began
+    double EndTime = 0.0;   // s since the run start at which it ends (start + cycle time)
+    // False for the last cycle when its end has not been reached by a point.
+    bool Complete = false;
+};
+
+// The cycles the run made for the first `count` points of `times` (s since the run start,
+// as the point store holds them). A point that has reached the end of its cycle starts the
+// next one, as the run wraps its cycle at that point; a point exactly at n x cycle time
+// starts cycle n. Nothing for a cycle time that is not a positive number.
+std::vector<Injection> findInjections(const std::vector<double>& times, int count,
+                                      double cycleTime);
+
+} // namespace varentis
