@@ -7,17 +7,10 @@
 
 namespace varentis {
 
-namespace {
-
-// The run takes a point at the first timer count that reaches its time and wraps the cycle
-// when that count has reached the cycle end. A stored time is the period summed in doubles,
-// which drifts below its decimal by more than a rounding over a long run; anything within
-// half a count of the end is read by the timer as the end.
-bool startsNextCycle(double time, double end) {
-    return time > end - kTimerSecondsPerCount / 2.0;
+bool timerReached(double time, double instant) {
+    return time > instant - kTimerSecondsPerCount / 2.0;
 }
-
-} // namespace
+bool timerPast(double time, double instant) { return time > instant + kTimerSecondsPerCount / 2.0; }
 
 std::vector<Injection> findInjections(const std::vector<double>& times, int count,
                                       double cycleTime) {
@@ -35,9 +28,10 @@ std::vector<Injection> findInjections(const std::vector<double>& times, int coun
     };
     startCycle(0, 0);
     for (int i = 0; i < n; ++i) {
-        // The run wraps at most once per point: a point spacing longer than the cycle still
+        // A point that has reached the cycle end on the timer starts the next cycle. The run
+        // wraps at most once per point: a point spacing longer than the cycle still
         // starts one cycle per point, and the run time is set back to that cycle's start.
-        if (i > 0 && startsNextCycle(times[static_cast<std::size_t>(i)], result.back().EndTime)) {
+        if (i > 0 && timerReached(times[static_cast<std::size_t>(i)], result.back().EndTime)) {
             result.back().Complete = true;
             startCycle(result.back().Cycle + 1, i);
         }
@@ -48,7 +42,8 @@ std::vector<Injection> findInjections(const std::vector<double>& times, int coun
     if (n >= 2) {
         const double last = times[static_cast<std::size_t>(n - 1)];
         const double spacing = last - times[static_cast<std::size_t>(n - 2)];
-        result.back().Complete = spacing > 0.0 && startsNextCycle(last + spacing, result.back().EndTime);
+        result.back().Complete =
+            spacing > 0.0 && timerReached(last + spacing, result.back().EndTime);
     }
     return result;
 }

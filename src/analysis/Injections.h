@@ -15,6 +15,14 @@ struct Injection {
     bool Complete = false;
 };
 
+// The run takes a point at the first timer count that reaches its time, wraps the cycle when
+// that count has reached the cycle end and switches the valves on the count too. A stored time
+// is the period summed in doubles, which over a long run drifts from its decimal by more than
+// a rounding or a few; a time within half a count of an instant in the cycle is read by the
+// timer as that instant.
+bool timerReached(double time, double instant);
+bool timerPast(double time, double instant);
+
 // The cycles the run made for the first `count` points of `times` (s since the run start,
 // as the point store holds them). A point that has reached the end of its cycle starts the
 // next one, as the run wraps its cycle at that point; a point exactly at n x cycle time

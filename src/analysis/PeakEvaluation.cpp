@@ -72,11 +72,11 @@ InjectionResult evaluate(const Injection& injection, const std::vector<double>& 
     // A point at the switch time is the first of the peak, not the last of the baseline.
     auto inBaseline = [&](int i) {
         const double t = tc[static_cast<std::size_t>(i)];
-        return reachedTime(t, w.BaselineStart) && !reachedTime(t, w.BaselineEnd);
+        return timerReached(t, w.BaselineStart) && !timerReached(t, w.BaselineEnd);
     };
     auto inPeak = [&](int i) {
         const double t = tc[static_cast<std::size_t>(i)];
-        return reachedTime(t, w.PeakStart) && !pastTime(t, w.PeakEnd);
+        return timerReached(t, w.PeakStart) && !timerPast(t, w.PeakEnd);
     };
 
     double sum = 0.0;

@@ -29,10 +29,11 @@ TEST(Injections, CyclesAreTheCyclesTheRunMade) {
     // 8 x 0.1 summed is 0.7999999999999999, 10 x 0.1 is 0.9999999999999999: both are the
     // point at the cycle end and start the next cycle. A spacing longer than the cycle wraps
     // once per point.
-    const Case cases[] = {{0.1, 0.8, 8, 20},   {0.1, 1.0, 10, 30}, {0.05, 0.3, 6, 13},
-                          {0.01, 1.5, 150, 451}, {2.0, 0.5, 1, 4},  {0.1, 0.8, 8, 1}};
+    const Case cases[] = {{0.1, 0.8, 8, 20},     {0.1, 1.0, 10, 30}, {0.05, 0.3, 6, 13},
+                          {0.01, 1.5, 150, 451}, {2.0, 0.5, 1, 4},   {0.1, 0.8, 8, 1}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.period << " s / " << c.cycleTime << " s x " << c.count);
+        SCOPED_TRACE(testing::Message()
+                     << c.period << " s / " << c.cycleTime << " s x " << c.count);
         const std::vector<Injection> found =
             findInjections(runTimes(c.period, c.count), c.count, c.cycleTime);
         const int expected = (c.count + c.perCycle - 1) / c.perCycle;

@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <functional>
-#include <utility>
 #include <random>
+#include <utility>
 
 using namespace varentis;
 
@@ -52,7 +52,8 @@ StoredRun makeRun(int points, double rise, double fall, double noise, unsigned s
 void scalePeak(StoredRun& run, int cycle, double factor) {
     for (int i = 600 * cycle; i < 600 * (cycle + 1); ++i)
         run.signals[static_cast<std::size_t>(i)] -=
-            (1.0 - factor) * peak(run.times[static_cast<std::size_t>(i)] - cycle * kCycle, 1.5, 1.5);
+            (1.0 - factor) *
+            peak(run.times[static_cast<std::size_t>(i)] - cycle * kCycle, 1.5, 1.5);
 }
 
 } // namespace
@@ -76,8 +77,7 @@ TEST(PeakEvaluation, KnownPeaksReadBackThroughOnePercentNoise) {
                 const StoredRun run = makeRun(1200, c.rise, c.fall, noise, seed);
                 const std::vector<Injection> found = findInjections(run.times, 1200, kCycle);
                 ASSERT_EQ(found.size(), 2u);
-                const InjectionResult r =
-                    evaluate(found[1], run.times, run.signals, windows, 1e-6);
+                const InjectionResult r = evaluate(found[1], run.times, run.signals, windows, 1e-6);
                 EXPECT_EQ(r.BaselinePoints, 50);
                 EXPECT_NEAR(r.Baseline, kBaseline, 0.005 * kHeight);
                 EXPECT_NEAR(r.BaselineSD, noise * kHeight, 0.003 * kHeight);
@@ -91,8 +91,10 @@ TEST(PeakEvaluation, KnownPeaksReadBackThroughOnePercentNoise) {
                 EXPECT_FALSE(r.NoPeak);
                 EXPECT_FALSE(r.NoBaseline);
                 EXPECT_FALSE(r.WindowsClamped);
-                if (noise == 0.0) EXPECT_NEAR(r.Height, kHeight, 0.01 * kHeight);
-                else heightError += (r.Height - kHeight) / kHeight;
+                if (noise == 0.0)
+                    EXPECT_NEAR(r.Height, kHeight, 0.01 * kHeight);
+                else
+                    heightError += (r.Height - kHeight) / kHeight;
             }
         }
         // The highest raw point would read the height some 2 % high on average.
@@ -110,8 +112,9 @@ TEST(PeakEvaluation, FlagsSayWhatTheNumbersCannot) {
     const Case cases[] = {
         {"clean", [](StoredRun&, EvaluationWindows&, double&, int&) {}, false, false, false, false,
          false},
-        {"last cycle cut short", [](StoredRun&, EvaluationWindows&, double&, int& cycle) { cycle = 2; },
-         true, false, false, false, false},
+        {"last cycle cut short",
+         [](StoredRun&, EvaluationWindows&, double&, int& cycle) { cycle = 2; }, true, false, false,
+         false, false},
         {"a point exactly at the limit",
          [&](StoredRun& run, EvaluationWindows&, double& limit, int&) {
              limit = typedLimit;
@@ -131,12 +134,12 @@ TEST(PeakEvaluation, FlagsSayWhatTheNumbersCannot) {
              run.signals[600 + 550] = 5e-9;
          },
          false, false, false, false, false},
-        {"noise alone", [](StoredRun& run, EvaluationWindows&, double&,
-                           int&) { scalePeak(run, 1, 0.0); },
-         false, false, true, false, false},
-        {"a small peak over the noise", [](StoredRun& run, EvaluationWindows&, double&,
-                                           int&) { scalePeak(run, 1, 0.06); },
-         false, false, false, false, false},
+        {"noise alone",
+         [](StoredRun& run, EvaluationWindows&, double&, int&) { scalePeak(run, 1, 0.0); }, false,
+         false, true, false, false},
+        {"a small peak over the noise",
+         [](StoredRun& run, EvaluationWindows&, double&, int&) { scalePeak(run, 1, 0.06); }, false,
+         false, false, false, false},
         {"empty baseline window",
          [](StoredRun&, EvaluationWindows& w, double&, int&) { w.BaselineEnd = 0.0; }, false, false,
          false, true, false},
@@ -192,8 +195,8 @@ TEST(PeakEvaluation, PointsMissingFromTheStoreDoNotCrash) {
     beyond.Count = 600;
     beyond.StartTime = 60.0;
     beyond.EndTime = 0.0; // not a cycle
-    const InjectionResult r = evaluate(beyond, run.times, run.signals,
-                                       EvaluationWindows::forCycle(kCycle, {}), 1e-6);
+    const InjectionResult r =
+        evaluate(beyond, run.times, run.signals, EvaluationWindows::forCycle(kCycle, {}), 1e-6);
     EXPECT_TRUE(r.NoPeak);
     EXPECT_TRUE(r.WindowsClamped);
     EXPECT_TRUE(r.Incomplete);
