@@ -60,7 +60,8 @@ InjectionResult evaluate(const Injection& injection, const std::vector<double>& 
 
     const int stored = static_cast<int>(std::min(times.size(), signals.size()));
     const int first = std::clamp(injection.First, 0, stored);
-    const int last = std::clamp(injection.First + std::max(injection.Count, 0), first, stored);
+    const long long end = static_cast<long long>(first) + std::max(injection.Count, 0);
+    const int last = static_cast<int>(std::clamp<long long>(end, first, stored));
     const int n = last - first;
     std::vector<double> tc(static_cast<std::size_t>(n));
     std::vector<double> y(static_cast<std::size_t>(n));
@@ -93,15 +94,20 @@ InjectionResult evaluate(const Injection& injection, const std::vector<double>& 
     if (r.BaselinePoints > 1) r.BaselineSD = std::sqrt(squares / (r.BaselinePoints - 1));
 
     // Centred running mean over the cycle's points, so the window edges still see their
-    // neighbours; it narrows at the cycle's ends.
-    const int half = std::max(windows.SmoothingPoints, 1) / 2;
+    // neighbours; it narrows at the cycle's ends. Taken from running sums, so a long smoothing
+    // over a long cycle costs no more than a short one.
+    const int half = std::clamp(windows.SmoothingPoints, 1, std::max(2 * n, 1)) / 2;
+    std::vector<double> sums(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i)
+        sums[static_cast<std::size_t>(i) + 1] =
+            sums[static_cast<std::size_t>(i)] + y[static_cast<std::size_t>(i)];
     std::vector<double> smooth(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const int a = std::max(i - half, 0);
         const int b = std::min(i + half, n - 1);
-        double s = 0.0;
-        for (int k = a; k <= b; ++k) s += y[static_cast<std::size_t>(k)];
-        smooth[static_cast<std::size_t>(i)] = s / (b - a + 1);
+        smooth[static_cast<std::size_t>(i)] =
+            (sums[static_cast<std::size_t>(b) + 1] - sums[static_cast<std::size_t>(a)]) /
+            (b - a + 1);
     }
 
     int top = -1;
