@@ -8,18 +8,14 @@ namespace {
 
 Figure absent(std::string note) { return {std::nullopt, std::move(note)}; }
 
-// The mean with a second pass that takes back the rounding of the first sum; the centred
-// sums built on it then lose nothing to a large common offset of the values.
 double meanOf(const std::vector<double>& values) {
     double sum = 0.0;
     for (const double v : values) sum += v;
-    const double n = static_cast<double>(values.size());
-    const double first = sum / n;
-    double correction = 0.0;
-    for (const double v : values) correction += v - first;
-    return first + correction / n;
+    return sum / static_cast<double>(values.size());
 }
 
+// Squares about the mean, not the sum of squares less n mean^2: measures far from 0 (a peak
+// area of 1e9 counts varying by units) would lose every digit of their scatter the other way.
 double centredSquares(const std::vector<double>& values, double mean) {
     double sum = 0.0;
     for (const double v : values) sum += (v - mean) * (v - mean);
@@ -55,7 +51,7 @@ ReplicateStats replicateStats(const std::vector<double>& values) {
         allEqual(values) ? 0.0 : std::sqrt(centredSquares(values, mean) / (stats.N - 1.0));
     stats.Sd.Value = sd;
     if (mean == 0.0)
-        stats.RsdPercent = absent("mean is 0");
+        stats.RsdPercent = absent("mean 0");
     else
         stats.RsdPercent.Value = 100.0 * sd / std::fabs(mean);
     return stats;
@@ -83,8 +79,7 @@ Calibration calibrate(const SampleList& list, const std::vector<CycleMeasure>& m
     for (const CalibrationPoint& p : points) levels.insert(p.Concentration);
     std::string slopeNote;
     if (levels.size() < 2) {
-        result.LineNote =
-            points.empty() ? "no standard measured" : "fewer than two standard levels measured";
+        result.LineNote = points.empty() ? "no standard measured" : "fewer than two levels";
         slopeNote = "no calibration line";
     } else {
         CalibrationLine line;
@@ -110,14 +105,14 @@ Calibration calibrate(const SampleList& list, const std::vector<CycleMeasure>& m
             squares += p.Residual * p.Residual;
         }
         if (syy == 0.0)
-            line.RSquared = absent("all standards give the same measure");
+            line.RSquared = absent("one measure throughout");
         else
             line.RSquared.Value = sxy / sxx * (sxy / syy);
         if (points.size() > 2)
             line.ResidualSd.Value = std::sqrt(squares / (n - 2.0));
         else
-            line.ResidualSd = absent("two points leave no scatter about the line");
-        if (line.Slope == 0.0) slopeNote = "the calibration line has slope 0";
+            line.ResidualSd = absent("only two points");
+        if (line.Slope == 0.0) slopeNote = "slope 0";
         line.Points = std::move(points);
 
         for (std::size_t i = 0; i < count; ++i) {
@@ -155,9 +150,9 @@ Calibration calibrate(const SampleList& list, const std::vector<CycleMeasure>& m
     }
 
     if (blank.empty())
-        result.BlankSd = absent("no blank (concentration 0) measured");
+        result.BlankSd = absent("no blank");
     else if (blank.size() < 2)
-        result.BlankSd = absent("the blank has one injection");
+        result.BlankSd = absent("one blank injection");
     else
         result.BlankSd = replicateStats(blank).Sd;
     if (!result.BlankSd.Value) {
