@@ -95,7 +95,6 @@ Calibration calibrate(const SampleList& list, const std::vector<CycleMeasure>& m
         const double sxx = centredSquares(x, xMean);
         double sxy = 0.0;
         for (std::size_t i = 0; i < x.size(); ++i) sxy += (x[i] - xMean) * (y[i] - yMean);
-        if (allEqual(y)) sxy = 0.0;
         const double syy = centredSquares(y, yMean);
         line.Slope = sxy / sxx;
         line.Intercept = yMean - line.Slope * xMean;
