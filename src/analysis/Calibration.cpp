@@ -28,6 +28,63 @@ bool allEqual(const std::vector<double>& values) {
     return true;
 }
 
+// The line, with the centred sums that the error of a concentration read off it needs.
+struct Fit {
+    CalibrationLine Line;
+    double Points = 0.0, YMean = 0.0, Sxx = 0.0;
+};
+
+Fit fitLine(std::vector<CalibrationPoint> points, int levels) {
+    Fit fit;
+    CalibrationLine& line = fit.Line;
+    line.Levels = levels;
+    std::vector<double> x, y;
+    for (const CalibrationPoint& p : points) {
+        x.push_back(p.Concentration);
+        y.push_back(p.Measure);
+    }
+    fit.Points = static_cast<double>(points.size());
+    const double xMean = meanOf(x);
+    // Equal measures centre to exact zeros, so that their line has slope 0 exactly.
+    fit.YMean = allEqual(y) ? y.front() : meanOf(y);
+    fit.Sxx = centredSquares(x, xMean);
+    double sxy = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) sxy += (x[i] - xMean) * (y[i] - fit.YMean);
+    const double syy = centredSquares(y, fit.YMean);
+    line.Slope = sxy / fit.Sxx;
+    line.Intercept = fit.YMean - line.Slope * xMean;
+    double squares = 0.0;
+    for (CalibrationPoint& p : points) {
+        p.Residual = (p.Measure - fit.YMean) - line.Slope * (p.Concentration - xMean);
+        squares += p.Residual * p.Residual;
+    }
+    if (syy == 0.0)
+        line.RSquared = absent("one measure throughout");
+    else
+        line.RSquared.Value = sxy / fit.Sxx * (sxy / syy);
+    if (points.size() > 2)
+        line.ResidualSd.Value = std::sqrt(squares / (fit.Points - 2.0));
+    else
+        line.ResidualSd = absent("only two points");
+    line.Points = std::move(points);
+    return fit;
+}
+
+// The concentration of a sample's mean read off a line of non-zero slope, with the standard
+// error of an x predicted from the mean of its replicates.
+void foundConcentration(const Fit& fit, SampleResult& r) {
+    const CalibrationLine& line = fit.Line;
+    const double mean = *r.Stats.Mean.Value;
+    r.Found.Value = (mean - line.Intercept) / line.Slope;
+    if (!line.ResidualSd.Value) {
+        r.FoundSd = absent(line.ResidualSd.Note);
+        return;
+    }
+    const double offset = (mean - fit.YMean) / line.Slope;
+    r.FoundSd.Value = *line.ResidualSd.Value / std::fabs(line.Slope) *
+                      std::sqrt(1.0 / r.Stats.N + 1.0 / fit.Points + offset * offset / fit.Sxx);
+}
+
 } // namespace
 
 ReplicateStats replicateStats(const std::vector<double>& values) {
@@ -77,76 +134,26 @@ Calibration calibrate(const SampleList& list, const std::vector<CycleMeasure>& m
 
     std::set<double> levels;
     for (const CalibrationPoint& p : points) levels.insert(p.Concentration);
+    std::optional<Fit> fit;
     std::string slopeNote;
     if (levels.size() < 2) {
         result.LineNote = points.empty() ? "no standard measured" : "fewer than two levels";
         slopeNote = "no calibration line";
     } else {
-        CalibrationLine line;
-        line.Levels = static_cast<int>(levels.size());
-        std::vector<double> x, y;
-        for (const CalibrationPoint& p : points) {
-            x.push_back(p.Concentration);
-            y.push_back(p.Measure);
-        }
-        const double n = static_cast<double>(points.size());
-        const double xMean = meanOf(x);
-        const double yMean = allEqual(y) ? y.front() : meanOf(y);
-        const double sxx = centredSquares(x, xMean);
-        double sxy = 0.0;
-        for (std::size_t i = 0; i < x.size(); ++i) sxy += (x[i] - xMean) * (y[i] - yMean);
-        const double syy = centredSquares(y, yMean);
-        line.Slope = sxy / sxx;
-        line.Intercept = yMean - line.Slope * xMean;
-        double squares = 0.0;
-        for (CalibrationPoint& p : points) {
-            p.Residual = (p.Measure - yMean) - line.Slope * (p.Concentration - xMean);
-            squares += p.Residual * p.Residual;
-        }
-        if (syy == 0.0)
-            line.RSquared = absent("one measure throughout");
-        else
-            line.RSquared.Value = sxy / sxx * (sxy / syy);
-        if (points.size() > 2)
-            line.ResidualSd.Value = std::sqrt(squares / (n - 2.0));
-        else
-            line.ResidualSd = absent("only two points");
-        if (line.Slope == 0.0) slopeNote = "slope 0";
-        line.Points = std::move(points);
+        fit = fitLine(std::move(points), static_cast<int>(levels.size()));
+        if (fit->Line.Slope == 0.0) slopeNote = "slope 0";
+    }
 
-        for (std::size_t i = 0; i < count; ++i) {
-            SampleResult& r = result.Samples[i];
-            if (list.Samples[i].Concentration) {
-                r.Found = r.FoundSd = absent("a standard");
-                continue;
-            }
-            if (!slopeNote.empty()) {
-                r.Found = r.FoundSd = absent(slopeNote);
-                continue;
-            }
-            if (!r.Stats.Mean.Value) {
-                r.Found = r.FoundSd = absent(r.Stats.Mean.Note);
-                continue;
-            }
-            const double mean = *r.Stats.Mean.Value;
-            r.Found.Value = (mean - line.Intercept) / line.Slope;
-            if (!line.ResidualSd.Value) {
-                r.FoundSd = absent(line.ResidualSd.Note);
-                continue;
-            }
-            const double offset = (mean - yMean) / line.Slope;
-            r.FoundSd.Value = *line.ResidualSd.Value / std::fabs(line.Slope) *
-                              std::sqrt(1.0 / r.Stats.N + 1.0 / n + offset * offset / sxx);
-        }
-        result.Line = std::move(line);
+    for (std::size_t i = 0; i < count; ++i) {
+        SampleResult& r = result.Samples[i];
+        if (list.Samples[i].Concentration)
+            r.Found = r.FoundSd = absent("a standard");
+        else if (!slopeNote.empty() || !r.Stats.Mean.Value)
+            r.Found = r.FoundSd = absent(slopeNote.empty() ? r.Stats.Mean.Note : slopeNote);
+        else
+            foundConcentration(*fit, r);
     }
-    if (!result.Line) {
-        for (std::size_t i = 0; i < count; ++i)
-            if (!list.Samples[i].Concentration)
-                result.Samples[i].Found = result.Samples[i].FoundSd = absent(slopeNote);
-            else
-                result.Samples[i].Found = result.Samples[i].FoundSd = absent("a standard");
-    }
+    if (fit) result.Line = std::move(fit->Line);
 
     if (blank.empty())
         result.BlankSd = absent("no blank");
