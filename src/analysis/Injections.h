@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace varentis {
@@ -29,5 +30,24 @@ bool timerPast(double time, double instant);
 // starts cycle n. Nothing for a cycle time that is not a positive number.
 std::vector<Injection> findInjections(const std::vector<double>& times, int count,
                                       double cycleTime);
+
+// The same cut, taken as the points arrive: each call reads only the points added since the
+// one before, so a run's cycles cost nothing per tick however long the run has been.
+class InjectionCutter {
+  public:
+    explicit InjectionCutter(double cycleTime) : cycleTime_(cycleTime) {}
+    // Reads times[scanned .. count); `times` must hold the points already read unchanged.
+    // Gives the index of the first injection that changed (injections().size() if none).
+    std::size_t feed(const std::vector<double>& times, int count);
+    const std::vector<Injection>& injections() const { return injections_; }
+    int scanned() const { return scanned_; }
+
+  private:
+    void startCycle(int cycle, int first);
+
+    double cycleTime_;
+    int scanned_ = 0;
+    std::vector<Injection> injections_;
+};
 
 } // namespace varentis
