@@ -1,6 +1,7 @@
 #include "documents/DataFile.h"
 
 #include "core/NumberText.h"
+#include "documents/EvaluationSection.h"
 #include "documents/ProfileStore.h"
 #include "documents/TextEncoding.h"
 #include "documents/TextLines.h"
@@ -77,7 +78,7 @@ void appendLine(std::string& out, std::string_view line) {
 // visibly the same and makes it an ordinary line.
 void appendTextLine(std::string& out, std::string_view line) {
     out.append(line);
-    if (isHeader(line)) out += ' ';
+    if (isHeader(line) || line == kEvaluationHeader) out += ' ';
     out.append("\r\n");
 }
 
@@ -196,6 +197,7 @@ std::string dataFileHead(const ControlAccess& controls) {
     for (const auto& line : controls.lines("Memo2")) appendTextLine(head, line);
     appendLine(head, kInfoHeader);
     for (const auto& line : controls.lines("Memo1")) appendTextLine(head, line);
+    appendEvaluationSection(head, evaluationFromControls(controls));
     appendLine(head, kDataHeader);
     // The data lines are ASCII, the same bytes in either encoding.
     return encodeFileText(head);
@@ -366,7 +368,11 @@ DataFileReadResult readDataFile(std::string_view bytes, ControlAccess& controls,
         applySetupLine(line, controls);
     hooks.applyPeriod();
 
-    controls.setLines("Memo1", toStrings(bodyLines(text, kInfoHeader, result.infoFound)));
+    std::vector<std::string_view> info = bodyLines(text, kInfoHeader, result.infoFound);
+    EvaluationSettings evaluation;
+    result.evaluationFound = takeEvaluationSection(info, evaluation);
+    controls.setLines("Memo1", toStrings(info));
+    if (result.evaluationFound) evaluationToControls(controls, evaluation);
     controls.setLines("Memo2", toStrings(bodyLines(text, kValvesHeader, result.valvesFound)));
 
     // Data pass: every line after "[Data]" to the end of the file is a point.

@@ -34,7 +34,8 @@ int timeColumnDecimals(int XDecimals, double periodSeconds, double timeUnitFacto
 // The whole data file as bytes: "[Setup]" with its 29 lines, "[Valves]", "[Info]", "[Data]",
 // CRLF after every line; Windows-1252 when every character fits, else UTF-8. A program or
 // description line that is exactly one of the four section headers is written with a
-// blank after it, so that the file reads back as it was written.
+// blank after it, so that the file reads back as it was written. The evaluation settings,
+// when one is set, come as an "[Evaluation]" section between "[Info]" and "[Data]".
 std::string writeDataFile(const ControlAccess& controls, const PointStore& points,
                           const DataColumns& columns);
 
@@ -76,6 +77,7 @@ struct DataFileReadResult {
     bool valvesFound = false;
     bool infoFound = false;
     bool dataFound = false;
+    bool evaluationFound = false; // the evaluation settings were taken into the fields
 };
 
 // Reads a data file from its bytes into the controls and the point store, pass by pass:

@@ -1,6 +1,7 @@
 #include "documents/SettingsFile.h"
 
 #include "documents/AtomicFile.h"
+#include "documents/EvaluationSection.h"
 
 #include <algorithm>
 
@@ -283,11 +284,13 @@ void loadCreationSettings(const ProfileStore& store, ControlAccess& controls) {
 void loadActivationSettings(const ProfileStore& store, SettingsTargets& targets) {
     for (const SettingDef& d : kTable)
         if (d.group == ReadGroup::FirstActivation) readOne(store, d, targets.controls, &targets);
+    loadEvaluation(store, targets.controls);
 }
 
 void storeSettings(ProfileStore& store, SettingsTargets& targets) {
     for (const auto& [section, key] : kWriteOrder)
         if (const SettingDef* d = findSetting(section, key)) writeOne(store, *d, targets);
+    storeEvaluation(store, evaluationFromControls(targets.controls));
 }
 
 ProfileStore readSettingsFile(const std::filesystem::path& path) {

@@ -22,6 +22,8 @@ public:
         lists["TPotential.CUnits"] = currents;
         lists["TPotential.Electrodes"] = {"2 electrodes", "3 electrodes"};
         for (const auto& [name, entries] : lists) indexes[name] = -1;
+        lists["TResults.MeasureBox"] = {"Height", "Area"};
+        indexes["TResults.MeasureBox"] = 0;
     }
 
     std::string text(std::string_view c) const override { return get(texts, c, std::string()); }
